@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The decimal separator of every conversion below; '.' until the platform layer sets the
+// user's. No conversion here depends on the C library's locale.
+char DecimalSeparator();
+void SetDecimalSeparator(char separator);
+
+// General form, 15 significant digits ("0.333333333333333", "1E-5", "1.5E300", "INF").
+std::string NumberToText(long double x);
+// Fixed form with `decimals` places, 15 significant digits ("0.13", "1E020").
+std::string FixedToText(long double x, std::int32_t decimals);
+
+// Decimal text with optional exponent; EConvertError
+// "'<text>' is not a valid floating point value" when it does not parse.
+long double TextToNumber(const std::string& text);
+// As TextToNumber, but the fallback instead of an error.
+long double TextToNumberOr(const std::string& text, long double fallback);
+// Signed 32-bit decimal or $/x/0x hexadecimal; the fallback when it does not parse.
+std::int32_t TextToIntOr(const std::string& text, std::int32_t fallback);
+
+std::string IntToText(std::int64_t v);
+// v as unsigned 64-bit in upper-case hexadecimal, at least minDigits digits (0..32).
+std::string IntToHexText(std::int64_t v, std::int32_t minDigits);

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+
+// Drawing into an image with the pixel rules of the classic window canvas, which Qt's
+// painter does not follow: a line leaves out its end point and steps like Bresenham's
+// algorithm with a fixed tie rule, a rectangle leaves out its right column and bottom row.
+// Everything is clipped to the image and, when set, to a clip region.
+class PixelCanvas {
+public:
+    explicit PixelCanvas(QImage* image = nullptr) : FImage(image) {}
+    virtual ~PixelCanvas() = default;
+
+    QImage* image() const { return FImage; }
+    void setImage(QImage* image) { FImage = image; }
+
+    QColor penColor() const { return FPen; }
+    void setPenColor(const QColor& color) { FPen = color; }
+    QColor brushColor() const { return FBrush; }
+    void setBrushColor(const QColor& color) { FBrush = color; }
+    // A clear brush leaves the inside of a rectangle alone.
+    bool brushClear() const { return FBrushClear; }
+    void setBrushClear(bool clear) { FBrushClear = clear; }
+
+    void setClip(const QRegion& region);
+    void intersectClip(const QRect& rect);
+    void removeClip();
+    bool hasClip() const { return FHasClip; }
+    const QRegion& clip() const { return FClip; }
+
+    QPoint penPosition() const { return FPosition; }
+    void moveTo(int x, int y) { FPosition = QPoint(x, y); }
+    // From the pen position to (x, y), the end point excluded; the pen ends there.
+    void lineTo(int x, int y);
+    // Outline x = l..r-1, y = t..b-1 with the pen, inside filled with the brush.
+    // Normalised first; nothing when l == r or t == b.
+    void rectangle(int left, int top, int right, int bottom);
+    // The rectangle (right and bottom excluded) filled with the brush, no outline.
+    void fillRect(const QRect& rect);
+    // One pixel with the given colour, within image and clip.
+    void setPixel(int x, int y, const QColor& color);
+
+protected:
+    // Reports the area that an operation may have changed, so a view can show it at once.
+    virtual void changed(const QRect& area) { (void)area; }
+
+private:
+    bool inside(int x, int y) const;
+
+    QImage* FImage;
+    QColor FPen = Qt::black;
+    QColor FBrush = Qt::white;
+    bool FBrushClear = false;
+    QRegion FClip;
+    bool FHasClip = false;
+    QPoint FPosition;
+};
