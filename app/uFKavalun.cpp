@@ -1,0 +1,317 @@
+#include "uFKavalun.h"
+
+#include "application.h"
+#include "decimalSeparator.h"
+#include "floatEnv.h"
+#include "numberText.h"
+#include "random.h"
+#include "shape.h"
+#include "systemColors.h"
+#include "uNumberEdit.h"
+#include "uQuarnSpinEdit.h"
+#include "windowCanvas.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QWindow>
+
+#include <chrono>
+#include <thread>
+
+double ParticleMass = 0;
+double SlitWidthNm = 0;
+double SlitWidth = 0;
+std::int32_t MaxCount = 0;
+double Speed = 0;
+double Momentum = 0;
+std::int32_t AngleIndex = 0;
+std::int32_t Bin = 0;
+std::int32_t Side = 0;
+std::int16_t SideDraw = 0;
+std::array<std::int64_t, 2001> LowerCounts{};
+std::array<std::int64_t, 2001> UpperCounts{};
+std::int64_t OutsideTableCount = 0;
+
+namespace {
+
+constexpr int outerWidth = 1024;
+constexpr int storedOuterHeight = 738;
+
+// Pi rounded to the 64-bit significand.
+constexpr long double Pi = 3.14159265358979323851L;
+
+QLabel* makeLabel(QWidget* parent, const char* caption, int left, int top) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+TNumberEdit* makeNumberEdit(QWidget* parent, QRect geometry, const char* text, TValueType type,
+                            long double value) {
+    auto* edit = new TNumberEdit(parent);
+    edit->setGeometry(geometry);
+    edit->setText(QString::fromUtf8(text));
+    edit->SetValueType(type);
+    edit->SetDecimal(0);
+    edit->SetMinValue(0);
+    edit->SetMaxValue(0);
+    edit->SetValue(value);
+    return edit;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QString::fromUtf8("Ohyb na Kavalun"));
+    setWindowIcon(QIcon(QStringLiteral(":/MAINICON")));
+    // The window and the pen that erases a ray share the button-face colour.
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    // Created in this order, so that overlapping light controls stack the same way.
+    Shape1 = new TShape(this);
+    Shape1->setGeometry(95, 5, 8, 233);
+    Shape2 = new TShape(this);
+    Shape2->setGeometry(95, 242, 8, 467);
+    Shape3 = new TShape(this);
+    Shape3->setGeometry(486, 10, 6, 695);
+    Label1 = makeLabel(this, "0", 299, 171);
+    Label2 = makeLabel(this, "Hmotnost částice: ", 128, 54);
+    Label3 = makeLabel(this, "Šířka Kavalun [nm]:", 128, 85);
+    Label4 = makeLabel(this, "Počet maxim:", 128, 112);
+    Label5 = makeLabel(this, "Rychlost [km/s]:", 128, 144);
+    QuarnSpinButton1 = new TQuarnSpinButton(this);
+    QuarnSpinButton1->setGeometry(237, 168, 20, 20);
+    QuarnSpinButton1->SetOnBottomClick([this](QObject* s) { QuarnSpinButton1BottomClick(s); });
+    QuarnSpinButton1->SetOnTopClick([this](QObject* s) { QuarnSpinButton1TopClick(s); });
+    Label6 = makeLabel(this, "Vydatnost zdroje", 128, 170);
+    Label7 = makeLabel(this, "Zoom", 136, 197);
+    Label8 = makeLabel(this, "Částic", 262, 171);
+    Label9 = makeLabel(this, "(elektron = 1) ", 136, 65);
+
+    // Rays and bars lie over everything created so far and under what follows.
+    FCanvas = std::make_unique<WindowCanvas>(this);
+
+    Button1 = new QPushButton(QStringLiteral("Start!"), this);
+    Button1->setGeometry(376, 104, 75, 25);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+    neHmotnost = makeNumberEdit(this, {237, 54, 121, 21}, "1", vtFloat, 1.0L);
+    neSirka = makeNumberEdit(this, {237, 82, 121, 21}, "10", vtFloat, 10.0L);
+    nePocetMaxim = makeNumberEdit(this, {237, 109, 121, 21}, "3", vtInteger, 3.0L);
+    neRychlost = makeNumberEdit(this, {237, 141, 121, 21}, "300", vtInteger, 300.0L);
+    cbAutomat = new QCheckBox(QString::fromUtf8("Automatické určení rychlosti"), this);
+    cbAutomat->setGeometry(192, 32, 169, 17);
+    cbAutomat->setChecked(true);
+    connect(cbAutomat, &QCheckBox::toggled, this, [this] { cbAutomatClick(cbAutomat); });
+    tbZoom = new QSlider(Qt::Horizontal, this);
+    tbZoom->setGeometry(232, 192, 129, 45);
+    tbZoom->setRange(1, 100);
+    tbZoom->setValue(100);
+    tbZoom->setTickPosition(QSlider::TicksBelow);
+    tbZoom->setTickInterval(25);
+    tbZoom->setPageStep(2);
+    connect(tbZoom, &QSlider::valueChanged, this, [this] { tbZoomChange(tbZoom); });
+
+    setTabOrder(Button1, neHmotnost);
+    setTabOrder(neHmotnost, neSirka);
+    setTabOrder(neSirka, nePocetMaxim);
+    setTabOrder(nePocetMaxim, neRychlost);
+    setTabOrder(neRychlost, cbAutomat);
+    setTabOrder(cbAutomat, tbZoom);
+
+    // A native window now, so that the platform's frame margins can be read.
+    create();
+    applyOuterSize();
+    FormCreate(this);
+}
+
+TForm1::~TForm1() = default;
+
+int TForm1::outerHeight() const {
+    if (const QWindow* window = windowHandle()) return window->frameGeometry().height();
+    return height();
+}
+
+void TForm1::applyOuterSize() {
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame == FAppliedFrame) return;
+    FAppliedFrame = frame;
+    resize(outerWidth - frame.left() - frame.right(),
+           storedOuterHeight - frame.top() - frame.bottom());
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    applyOuterSize();
+    if (!FCentred && screen()) {
+        FCentred = true;
+        const QRect area = screen()->availableGeometry();
+        move(area.center() - QPoint(outerWidth / 2, storedOuterHeight / 2));
+    }
+}
+
+bool TForm1::event(QEvent* event) {
+    // A window manager may report its frame only once the window is mapped.
+    if (event->type() == QEvent::Move || event->type() == QEvent::Expose) applyOuterSize();
+    return QWidget::event(event);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FCanvas->resizeToWindow();
+    FormResize(this);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program, also from inside a run.
+    if (TApplication* app = application()) app->terminate();
+    event->accept();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange) takeDecimalSeparatorFromLocale();
+    QWidget::changeEvent(event);
+}
+
+void TForm1::FormCreate(QObject*) {
+    FRunning = false;
+    cbAutomatClick(this);
+    FPace = 5;
+    FZoomDivisor = 1;
+}
+
+void TForm1::FormResize(QObject*) {
+    const int H2 = outerHeight() / 2;
+    FCanvas->invalidate();
+    Shape1->resize(Shape1->width(), H2 - 10);
+    Shape2->move(Shape2->x(), H2 + 6);
+    Shape2->resize(Shape2->width(), H2 - 80);
+}
+
+void TForm1::FormPaint(QObject*) {}
+
+void TForm1::cbAutomatClick(QObject*) {
+    const bool automatic = cbAutomat->isChecked();
+    neRychlost->setReadOnly(automatic);
+    neRychlost->setEnabled(!automatic);
+    nePocetMaxim->setEnabled(automatic);
+}
+
+void TForm1::QuarnSpinButton1BottomClick(QObject*) {
+    if (FPace < INT32_MAX) ++FPace;
+}
+
+void TForm1::QuarnSpinButton1TopClick(QObject*) {
+    --FPace;
+    if (FPace < 0) FPace = 0;
+}
+
+void TForm1::tbZoomChange(QObject*) {
+    FCanvas->invalidate();
+    FZoomDivisor = 100 - tbZoom->value();
+    if (FZoomDivisor <= 0) FZoomDivisor = 1;
+}
+
+void TForm1::Button1Click(QObject*) {
+    if (FRunning) {
+        FRunning = false;
+        Button1->setText(QStringLiteral("Start!"));
+    } else {
+        FCanvas->invalidate();
+        std::fill_n(LowerCounts.begin(), 201, 0);
+        std::fill_n(UpperCounts.begin(), 201, 0);
+        OutsideTableCount = 0;
+        FRunning = true;
+        Button1->setText(QStringLiteral("Stop!"));
+        RunSimulation();
+    }
+    tbZoom->setValue(100);
+}
+
+std::vector<std::string> TForm1::BuildPatternTable() {
+    std::vector<std::string> CumulativeTable;
+    CumulativeTable.reserve(99);
+    ParticleMass = (Extended(neHmotnost->Value()) * 9.1e-31L).toDouble();
+    SlitWidthNm = Extended(neSirka->Value()).toDouble();
+    MaxCount = nePocetMaxim->AsInteger();
+    SlitWidth = (1e-9L * Extended(SlitWidthNm)).toDouble();
+    if (cbAutomat->isChecked()) {
+        Speed = (Extended(MaxCount) * 6.6e-37L / ParticleMass / SlitWidth / 1.1L).toDouble();
+        neRychlost->SetValue(Speed);
+    } else {
+        Speed = Extended(neRychlost->Value()).toDouble();
+    }
+    Speed = (Extended(Speed) * 1000.0L).toDouble();
+    Momentum = (Extended(ParticleMass) * Speed * 1e34L).toDouble();
+    Extended sum = 0;
+    for (AngleIndex = 1; AngleIndex <= 99; ++AngleIndex) {
+        const Extended theta = Extended(AngleIndex) / 180.0L * Pi;
+        const Extended K = Extended(Pi) * SlitWidth * Momentum / 6.034L;
+        const Extended beta = Sin(theta) * K;
+        const Extended I = Sin(beta) * Sin(beta) / (beta * beta);
+        CumulativeTable.push_back(NumberToText((I + sum).value()));
+        sum = TextToNumber(CumulativeTable.back());
+    }
+    return CumulativeTable;
+}
+
+void TForm1::RunSimulation() {
+    const std::vector<std::string> CumulativeTable = BuildPatternTable();
+    EmitParticles(CumulativeTable);
+}
+
+void TForm1::drawRay(const QColor& color) {
+    const int H2 = outerHeight() / 2;
+    FCanvas->setPenColor(color);
+    FCanvas->moveTo(100, H2);
+    FCanvas->lineTo(500, H2 + Side * Bin * 5);
+}
+
+void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
+    SeedRandom();
+    if (AfterSeedRandom) AfterSeedRandom();
+    FParticleCount = 0;
+    TApplication* app = application();
+    do {
+        Label1->setText(QString::fromStdString(NumberToText(FParticleCount)));
+        Label1->adjustSize();
+        const Extended total = TextToNumber(CumulativeTable.back());
+        const auto n = static_cast<std::int32_t>(RoundToInt((total * 1000.0L).value()));
+        const Extended draw = Extended(RandomBelow(n)) / 1000.0L;
+        Bin = OutsideTable;
+        for (AngleIndex = std::int32_t(CumulativeTable.size()) - 1; AngleIndex >= 0; --AngleIndex)
+            if (TextToNumber(CumulativeTable[AngleIndex]) < draw.value()) {
+                Bin = AngleIndex;
+                break;
+            }
+        SideDraw = static_cast<std::int16_t>(RandomBelow(2));
+        Side = SideDraw == 0 ? 1 : -1;
+        drawRay(Qt::black);
+        if (Bin == OutsideTable) {
+            ++OutsideTableCount;
+        } else {
+            auto& counts = Side == 1 ? LowerCounts : UpperCounts;
+            const std::int64_t h = ++counts[Bin];
+            const int y = Side * Bin * 5 + outerHeight() / 2;
+            // Past the window's width a bar is clipped anyway; keep the corner an int.
+            const auto right = std::min<std::int64_t>(h / FZoomDivisor + 500, 1 << 24);
+            FCanvas->setPenColor(Qt::black);
+            FCanvas->rectangle(501, y, int(right), y + 2);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(FPace));
+        ++FParticleCount;
+        drawRay(clBtnFace());
+        if (app)
+            app->processMessages();
+        else
+            QCoreApplication::processEvents();
+    } while (FRunning && !(app && app->terminated()));
+}

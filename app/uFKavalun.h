@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class TNumberEdit;
+class TQuarnSpinButton;
+class TShape;
+class WindowCanvas;
+
+// The run's variables, one set for the program, overwritten by every run.
+extern double ParticleMass; // kg
+extern double SlitWidthNm;  // nm
+extern double SlitWidth;    // m
+extern std::int32_t MaxCount;
+extern double Speed;    // km/s, then m/s
+extern double Momentum; // kg m/s times 1e34
+extern std::int32_t AngleIndex;
+extern std::int32_t Bin; // 0..98, or OutsideTable
+extern std::int32_t Side;
+extern std::int16_t SideDraw;
+// Hits per bin; 64-bit so that a run of days cannot wrap them.
+extern std::array<std::int64_t, 2001> LowerCounts;
+extern std::array<std::int64_t, 2001> UpperCounts;
+// Particles whose draw lies at or below the table's first entry have no histogram entry.
+extern std::int64_t OutsideTableCount;
+
+constexpr std::int32_t OutsideTable = -105;
+
+// The main window: the inputs, the slit barrier and the screen, and the run.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The window's height with title bar and frame, which the geometry follows.
+    int outerHeight() const;
+
+    // Called right after the generator is seeded, so tests can make a run reproducible.
+    std::function<void()> AfterSeedRandom;
+
+    QPushButton* Button1;
+    TShape* Shape1;
+    TShape* Shape2;
+    TShape* Shape3;
+    QLabel* Label1;
+    QLabel* Label2;
+    TNumberEdit* neHmotnost;
+    QLabel* Label3;
+    TNumberEdit* neSirka;
+    QLabel* Label4;
+    TNumberEdit* nePocetMaxim;
+    QLabel* Label5;
+    TNumberEdit* neRychlost;
+    QCheckBox* cbAutomat;
+    TQuarnSpinButton* QuarnSpinButton1;
+    QLabel* Label6;
+    QSlider* tbZoom;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* Label9;
+
+    void Button1Click(QObject* Sender);
+    void FormResize(QObject* Sender);
+    void FormCreate(QObject* Sender);
+    void cbAutomatClick(QObject* Sender);
+    void QuarnSpinButton1BottomClick(QObject* Sender);
+    void QuarnSpinButton1TopClick(QObject* Sender);
+    void tbZoomChange(QObject* Sender);
+    void FormPaint(QObject* Sender);
+
+    bool running() const { return FRunning; }
+    std::int32_t pace() const { return FPace; }
+    std::int32_t zoomDivisor() const { return FZoomDivisor; }
+    std::int64_t particleCount() const { return FParticleCount; }
+    WindowCanvas& canvas() const { return *FCanvas; }
+
+    // The running sums of the intensity over 1 to 99 degrees, as 15-digit texts.
+    std::vector<std::string> BuildPatternTable();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void RunSimulation();
+    void EmitParticles(const std::vector<std::string>& CumulativeTable);
+    void drawRay(const QColor& color);
+    void applyOuterSize();
+
+    bool FRunning = false;
+    std::int32_t FPace = 5;
+    std::int32_t FZoomDivisor = 1;
+    std::int64_t FParticleCount = 0;
+    std::unique_ptr<WindowCanvas> FCanvas;
+    QMargins FAppliedFrame{-1, -1, -1, -1};
+    bool FCentred = false;
+};
