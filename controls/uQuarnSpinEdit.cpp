@@ -1,24 +1,550 @@
 #include "uQuarnSpinEdit.h"
 
+#include "bitmapResource.h"
+#include "edge3d.h"
+#include "glyphDraw.h"
+#include "messageTimer.h"
+#include "mouseCapture.h"
+#include "pixelCanvas.h"
+#include "systemColors.h"
+#include "themeParts.h"
+#include "visualStyles.h"
+
+#include <QApplication>
+#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygon>
 
-// placeholder until the full control lands
-TQuarnSpinButton::TQuarnSpinButton(QWidget* parent) : QWidget(parent) { resize(20, 20); }
+#include <cmath>
+
+namespace {
+// Faces beyond this many pixels are not rendered (five faces and three scratch images of
+// that size would take hundreds of megabytes); such a control shows plain button face.
+constexpr qint64 maxFacePixels = qint64(1) << 22;
+
+constexpr int stNormal = 1, stHot = 2, stPressed = 3;
+
+// Nearest integer, halves to the even neighbour, whatever the FPU's rounding mode.
+int roundHalfEven(double v) {
+    const double f = std::floor(v);
+    const double d = v - f;
+    double r = f;
+    if (d > 0.5 || (d == 0.5 && std::fmod(f, 2.0) != 0.0)) r = f + 1;
+    return int(r);
+}
+
+// Event positions are fractional on scaled screens; a pixel is the one the point lies in.
+QPoint pixelOf(const QPointF& p) {
+    const auto toInt = [](double v) {
+        return int(std::clamp(std::floor(v), double(INT_MIN / 2), double(INT_MAX / 2)));
+    };
+    return QPoint(toInt(p.x()), toInt(p.y()));
+}
+
+// Puts a default glyph into an empty slot for one build and empties the slot again
+// afterwards, also when the build fails, so a user's glyph is never touched.
+class DefaultGlyphSlot {
+public:
+    DefaultGlyphSlot(WatchedImage& slot, bool wasEmpty) : FSlot(slot), FWasEmpty(wasEmpty) {}
+    ~DefaultGlyphSlot() {
+        if (FWasEmpty && !FSlot.isEmpty()) FSlot.clear();
+    }
+    DefaultGlyphSlot(const DefaultGlyphSlot&) = delete;
+    DefaultGlyphSlot& operator=(const DefaultGlyphSlot&) = delete;
+
+    void loadIfEmpty(const char* resource) {
+        if (FSlot.isEmpty()) FSlot.assign(loadBitmapResource(resource));
+    }
+
+private:
+    WatchedImage& FSlot;
+    bool FWasEmpty;
+};
+} // namespace
+
+struct TQuarnSpinButton::ClassicFaceState {
+    QImage& face;
+    PixelCanvas canvas;
+    TSpinHalf pressed;
+    unsigned topEdge = EDGE_RAISED;
+    unsigned bottomEdge = EDGE_RAISED;
+    DefaultGlyphSlot& up;
+    DefaultGlyphSlot& down;
+};
+
+TQuarnSpinButton::TQuarnSpinButton(QWidget* parent) : QWidget(parent) {
+    // A windowless control: it never takes the keyboard focus, and hover needs plain moves.
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FMouse = new MouseCapture(this);
+    FButtonStyle = sbsDefault;
+    FUpGlyph.setOnChange([this] { MarkFacesStale(); });
+    FDownGlyph.setOnChange([this] { MarkFacesStale(); });
+    resize(20, 20);
+    FThemed = visualStylesActive();
+    RebuildFaces();
+    FPressOrigin = shNone;
+}
+
+TQuarnSpinButton::~TQuarnSpinButton() {
+    delete FRepeatTimer;
+    FRepeatTimer = nullptr;
+}
+
+void TQuarnSpinButton::SetButtonStyle(TSpinButtonStyle value) {
+    if (value == FButtonStyle) return;
+    FButtonStyle = value;
+    MarkFacesStale();
+}
+
+const QImage& TQuarnSpinButton::Face(TSpinFace which) const {
+    switch (which) {
+    case TSpinFace::TopPressed:
+        return FTopPressedFace;
+    case TSpinFace::BottomPressed:
+        return FBottomPressedFace;
+    case TSpinFace::TopHot:
+        return FTopHotFace;
+    case TSpinFace::BottomHot:
+        return FBottomHotFace;
+    case TSpinFace::Normal:
+        break;
+    }
+    return FNormalFace;
+}
+
+void TQuarnSpinButton::MarkFacesStale() {
+    FFacesStale = true;
+    update();
+}
+
+bool TQuarnSpinButton::HitBottomHalf(const QPoint& point) const {
+    const qint64 w = width(), h = height(), x = point.x(), y = point.y();
+    if (FButtonStyle == sbsClassic) return y > h / 2;
+    // y > h - (h / w) * x, multiplied out so that a point on the diagonal stays in the
+    // top half exactly and a zero width cannot divide.
+    return w * y + h * x > h * w;
+}
+
+bool TQuarnSpinButton::insideInclusive(const QPoint& p) const {
+    return p.x() >= 0 && p.x() <= width() && p.y() >= 0 && p.y() <= height();
+}
+
+void TQuarnSpinButton::repaintNow() {
+    // Within a paint cycle an immediate repaint would re-enter it; the next cycle does.
+    if (FInPaint)
+        update();
+    else
+        repaint();
+}
+
+void TQuarnSpinButton::FireTopClick() {
+    if (!FOnTopClick) return;
+    // A copy, so a handler that replaces the handler does not destroy the running one.
+    const TNotifyEvent handler = FOnTopClick;
+    handler(this);
+    if (!FMouse->leftButtonDown()) FActiveHalf = shNone;
+}
+
+void TQuarnSpinButton::FireBottomClick() {
+    if (!FOnBottomClick) return;
+    const TNotifyEvent handler = FOnBottomClick;
+    handler(this);
+    if (!FMouse->leftButtonDown()) FActiveHalf = shNone;
+}
+
+void TQuarnSpinButton::RepeatTick() {
+    FRepeatTimer->setInterval(100);
+    if (FActiveHalf == shNone || !FMouse->captured()) return;
+    try {
+        if (FActiveHalf == shBottom)
+            FireBottomClick();
+        else
+            FireTopClick();
+    } catch (...) {
+        // A failing handler must not be called again every 100 ms; the next press rearms.
+        FRepeatTimer->setEnabled(false);
+        throw;
+    }
+}
+
+bool TQuarnSpinButton::event(QEvent* event) {
+    const QEvent::Type type = event->type();
+    const bool painting = type == QEvent::Paint || type == QEvent::UpdateRequest;
+    const bool wasInPaint = FInPaint;
+    FInPaint = wasInPaint || painting;
+    bool result;
+    try {
+        result = QWidget::event(event);
+    } catch (...) {
+        FInPaint = wasInPaint;
+        throw;
+    }
+
+    const bool themed = visualStylesActive();
+    if (themed != FThemed) {
+        FThemed = themed;
+        // Hover is tracked only in the themed looks; a flag left from before would pick
+        // a hot face that the classic looks never render.
+        FHotTop = FHotBottom = false;
+        FFacesStale = true;
+        repaintNow();
+    }
+    if (FThemed) {
+        if (type == QEvent::Enter) {
+            if (!FHotTop && !FHotBottom) {
+                const QPoint p = pixelOf(static_cast<QEnterEvent*>(event)->position());
+                if (HitBottomHalf(p))
+                    FHotBottom = true;
+                else
+                    FHotTop = true;
+                repaintNow();
+            }
+        } else if (type == QEvent::Leave) {
+            if (FHotTop || FHotBottom) {
+                FHotTop = FHotBottom = false;
+                repaintNow();
+            }
+        }
+    }
+    FInPaint = wasInPaint;
+    return result;
+}
 
 void TQuarnSpinButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint p = event->position().toPoint();
-    if (p.y() > height() - double(height()) / width() * p.x()) {
-        if (FOnBottomClick)
-            FOnBottomClick(this);
-    } else if (FOnTopClick) {
-        FOnTopClick(this);
+    QWidget::mousePressEvent(event);
+    event->accept();
+    if (event->button() != Qt::LeftButton || !isEnabled()) return;
+    pressAt(pixelOf(event->position()));
+}
+
+void TQuarnSpinButton::pressAt(const QPoint& p) {
+    if (QWidget* target = FFocusControl.data()) {
+        const bool tabStop = target->focusPolicy() & Qt::TabFocus;
+        if (tabStop && target->isEnabled() && target->isVisible() &&
+            QApplication::focusWidget() != target)
+            target->setFocus(Qt::MouseFocusReason);
+    }
+    if (FActiveHalf == shNone) {
+        FPressOrigin = shNone;
+        if (HitBottomHalf(p)) {
+            FActiveHalf = shBottom;
+            FireBottomClick();
+        } else {
+            FActiveHalf = shTop;
+            FireTopClick();
+        }
+        // Unless the handler saw the button come up, the half is shown pressed now.
+        if (FActiveHalf != FPressOrigin) {
+            FPressOrigin = FActiveHalf;
+            repaintNow();
+        }
+        if (!FRepeatTimer) FRepeatTimer = new MessageTimer(this);
+        // Assigning the handler restarts the period, so the 400 ms count from this press.
+        FRepeatTimer->setHandler([this] { RepeatTick(); });
+        FRepeatTimer->setInterval(400);
+        FRepeatTimer->setEnabled(true);
+    }
+    FPressActive = true;
+}
+
+void TQuarnSpinButton::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    event->accept();
+    const QPoint p = pixelOf(event->position());
+    if (FPressActive) {
+        if (insideInclusive(p)) {
+            const TSpinHalf half = HitBottomHalf(p) ? shBottom : shTop;
+            if (FActiveHalf != half) {
+                // Only the half where the press began can become pressed again.
+                const TSpinHalf next = FPressOrigin == half ? half : shNone;
+                if (next != FActiveHalf) {
+                    FActiveHalf = next;
+                    repaintNow();
+                }
+            }
+        } else if (FActiveHalf != shNone) {
+            FActiveHalf = shNone;
+            repaintNow();
+        }
+    } else if (FThemed && (FHotTop || FHotBottom)) {
+        if (HitBottomHalf(p)) {
+            if (!FHotBottom) {
+                FHotTop = false;
+                FHotBottom = true;
+                repaintNow();
+            }
+        } else if (!FHotTop) {
+            FHotTop = true;
+            FHotBottom = false;
+            repaintNow();
+        }
+    }
+}
+
+void TQuarnSpinButton::mouseReleaseEvent(QMouseEvent* event) {
+    QWidget::mouseReleaseEvent(event);
+    event->accept();
+    if (!FPressActive) return;
+    FPressActive = false;
+    if (insideInclusive(pixelOf(event->position()))) {
+        FActiveHalf = shNone;
+        FPressOrigin = shNone;
+        repaintNow();
+    }
+}
+
+void TQuarnSpinButton::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::EnabledChange:
+    // A new style or palette changes what the themed parts and system colours look like.
+    case QEvent::StyleChange:
+    case QEvent::PaletteChange:
+        MarkFacesStale();
+        break;
+    default:
+        break;
     }
 }
 
 void TQuarnSpinButton::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), palette().button());
+    if (!isEnabled()) FPressActive = false;
+    if (FFacesSize != size() || FFacesStale) RebuildFaces();
+    FFacesStale = false;
+
+    const QImage* face = &FNormalFace;
+    if (FActiveHalf == shTop)
+        face = &FTopPressedFace;
+    else if (FActiveHalf == shBottom)
+        face = &FBottomPressedFace;
+    else if (FThemed && FHotTop)
+        face = &FTopHotFace;
+    else if (FThemed && FHotBottom)
+        face = &FBottomHotFace;
+
+    QPainter painter(this);
+    if (face->size() == size())
+        painter.drawImage(0, 0, *face);
+    else
+        painter.fillRect(rect(), clBtnFace());
+}
+
+QImage TQuarnSpinButton::newFace() const {
+    const qint64 w = width(), h = height();
+    if (w <= 0 || h <= 0 || w * h > maxFacePixels) return QImage();
+    QImage face(int(w), int(h), QImage::Format_RGB32);
+    if (!face.isNull()) face.fill(clBtnFace());
+    return face;
+}
+
+void TQuarnSpinButton::RebuildFaces() {
+    if (!FThemed) {
+        PaintClassicFace(FTopPressedFace, shTop);
+        PaintClassicFace(FBottomPressedFace, shBottom);
+        PaintClassicFace(FNormalFace, shNone);
+    } else if (FButtonStyle == sbsClassic) {
+        BuildThemedStackedFaces();
+    } else {
+        BuildThemedDiagonalFaces();
+    }
+    FFacesSize = size();
+}
+
+void TQuarnSpinButton::PaintClassicFace(QImage& face, TSpinHalf pressed) {
+    DefaultGlyphSlot up(FUpGlyph, FUpGlyph.isEmpty());
+    DefaultGlyphSlot down(FDownGlyph, FDownGlyph.isEmpty());
+    face = newFace();
+    ClassicFaceState state{face, PixelCanvas(&face), pressed, EDGE_RAISED, EDGE_RAISED, up, down};
+    state.canvas.setBrushColor(clBtnFace());
+    state.canvas.fillRect(face.rect());
+    if (FButtonStyle == sbsClassic)
+        PaintClassicStacked(state);
+    else
+        PaintClassicDiagonal(state);
+}
+
+void TQuarnSpinButton::PaintClassicDiagonal(ClassicFaceState& state) {
+    const int w = width(), h = height();
+    PixelCanvas& canvas = state.canvas;
+    QColor upper = clBtnShadow(), middle = clWindowFrame(), lower = clBtnHighlight();
+    if (state.pressed == shTop) {
+        upper = clBtnFace();
+        middle = clBtnHighlight();
+        state.topEdge = EDGE_SUNKEN;
+    } else if (state.pressed == shBottom) {
+        middle = clBtnShadow();
+        lower = clWindowFrame();
+        state.bottomEdge = EDGE_SUNKEN;
+    }
+
+    WinRect r{0, 0, w, h};
+    drawEdge(canvas, r, state.topEdge, BF_SOFT | BF_LEFT | BF_TOP);
+    drawEdge(canvas, r, state.bottomEdge, BF_SOFT | BF_RIGHT | BF_BOTTOM);
+    inflateRect(r, -1, -1);
+    canvas.setPenColor(upper);
+    canvas.moveTo(r.left, r.bottom - 2);
+    canvas.lineTo(r.right - 1, r.top - 1);
+    canvas.setPenColor(middle);
+    canvas.moveTo(r.right - 1, r.top);
+    canvas.lineTo(r.left, r.bottom - 1);
+    canvas.setPenColor(lower);
+    canvas.moveTo(r.left + 1, r.bottom - 1);
+    canvas.lineTo(r.right, r.top);
+
+    const int g = state.pressed == shTop ? 2 : 1;
+    state.up.loadIfEmpty("QUARNSPINUP");
+    state.down.loadIfEmpty("QUARNSPINDOWN");
+    const QImage& upGlyph = FUpGlyph.image();
+    drawTransparent(canvas, roundHalfEven(w / 4.0 - upGlyph.width() / 2.0) + g,
+                    roundHalfEven(h / 4.0 - upGlyph.height() / 2.0) + g, upGlyph);
+    const QImage& downGlyph = FDownGlyph.image();
+    drawTransparent(canvas, roundHalfEven(3.0 * w / 4.0 - downGlyph.width() / 2.0) - 1,
+                    roundHalfEven(3.0 * h / 4.0 - downGlyph.height() / 2.0) - 1, downGlyph);
+}
+
+void TQuarnSpinButton::PaintClassicStacked(ClassicFaceState& state) {
+    const int w = width(), h = height();
+    PixelCanvas& canvas = state.canvas;
+    const int half = h / 2;
+    WinRect topBox{0, 0, w, half};
+    if (state.pressed == shTop)
+        state.topEdge = EDGE_SUNKEN;
+    else
+        topBox.bottom = half + 1;
+    if (state.pressed == shBottom) state.bottomEdge = EDGE_SUNKEN;
+    state.up.loadIfEmpty("QUARNSPINUPPOLE");
+    const WinRect outerTop = topBox;
+    drawEdge(canvas, topBox, state.topEdge, BF_RECT | BF_SOFT | BF_ADJUST);
+    WinRect bottomBox{0, half, w, h};
+    drawEdge(canvas, bottomBox, state.bottomEdge, BF_RECT | BF_SOFT | BF_ADJUST);
+    const int topInner = topBox.height() - 1;
+    const int bottomInner = bottomBox.height() - 1;
+
+    const QImage& upGlyph = FUpGlyph.image();
+    const int upX = (w - upGlyph.width()) / 2;
+    int upY = (half - upGlyph.height()) / 2 + outerTop.top;
+    if (bottomInner < upGlyph.height()) upY = topBox.top;
+    canvas.intersectClip(topBox.toQRect());
+    drawTransparent(canvas, upX, upY, upGlyph);
+    canvas.removeClip();
+
+    WinRect downBox = bottomBox;
+    if (state.pressed == shTop) offsetRect(downBox, 0, 1);
+    downBox.bottom = downBox.top + topInner;
+    state.down.loadIfEmpty("QUARNSPINDOWNPOLE");
+    const QImage& downGlyph = FDownGlyph.image();
+    const int downX = (w - downGlyph.width()) / 2;
+    int downY = (topInner - downGlyph.height()) / 2 + downBox.top;
+    if (topInner < downGlyph.height()) {
+        downBox.top -= 1;
+        downY = downBox.bottom - downGlyph.height();
+    }
+    canvas.intersectClip(downBox.toQRect());
+    drawTransparent(canvas, downX, downY, downGlyph);
+    canvas.removeClip();
+}
+
+void TQuarnSpinButton::BuildThemedStackedFaces() {
+    const int w = width(), h = height();
+    const WinRect topBox{-1, -1, w + 1, h / 2 + 1};
+    const WinRect bottomBox{-1, topBox.bottom - 1, w + 1, h + 1};
+    WinRect topActive = topBox, bottomActive = bottomBox;
+    topActive.bottom += 1;
+    bottomActive.top += 1;
+    // top normal, top active, bottom normal, bottom active
+    const QRegion clips[4] = {rectRegion(topBox), rectRegion(topActive), rectRegion(bottomBox),
+                              rectRegion(bottomActive)};
+    PaintThemedStackedFace(FTopPressedFace, stPressed, stNormal, clips);
+    PaintThemedStackedFace(FBottomPressedFace, stNormal, stPressed, clips);
+    PaintThemedStackedFace(FNormalFace, stNormal, stNormal, clips);
+    PaintThemedStackedFace(FTopHotFace, stHot, stNormal, clips);
+    PaintThemedStackedFace(FBottomHotFace, stNormal, stHot, clips);
+}
+
+void TQuarnSpinButton::PaintThemedStackedFace(QImage& face, int topState, int bottomState,
+                                              const QRegion* clips) {
+    const int w = width(), h = height();
+    const WinRect topBox{-1, -1, w + 1, h / 2 + 1};
+    const WinRect bottomBox{-1, h / 2, w + 1, h + 1};
+    face = newFace();
+    drawThemePart(face, topState == stNormal ? &clips[0] : &clips[1], ThemeClass::Spin, SPNP_UP,
+                  topState, topBox);
+    // The shared row goes by the top half's state: it belongs to the up part while that
+    // half is hot or pressed.
+    drawThemePart(face, topState == stNormal ? &clips[2] : &clips[3], ThemeClass::Spin, SPNP_DOWN,
+                  bottomState, bottomBox);
+}
+
+void TQuarnSpinButton::BuildThemedDiagonalFaces() {
+    const int w = width(), h = height();
+    QImage scratch[3];
+    for (int i = 0; i < 3; ++i) {
+        scratch[i] = newFace();
+        drawThemePart(scratch[i], nullptr, ThemeClass::Button, BP_PUSHBUTTON, i + 1,
+                      WinRect{-1, -1, w + 1, h + 1});
+    }
+    const QColor lines[3] = {
+        themeColor(ThemeClass::Button, BP_PUSHBUTTON, PBS_NORMAL, TMT_EDGELIGHTCOLOR),
+        themeColor(ThemeClass::Button, BP_PUSHBUTTON, PBS_NORMAL, TMT_BORDERCOLORHINT),
+        themeColor(ThemeClass::Button, BP_PUSHBUTTON, PBS_NORMAL, TMT_EDGESHADOWCOLOR)};
+
+    DefaultGlyphSlot up(FUpGlyph, FUpGlyph.isEmpty());
+    DefaultGlyphSlot down(FDownGlyph, FDownGlyph.isEmpty());
+    up.loadIfEmpty("QUARNSPINUP");
+    down.loadIfEmpty("QUARNSPINDOWN");
+    const QImage& upGlyph = FUpGlyph.image();
+    const QImage& downGlyph = FDownGlyph.image();
+    const QPoint upAt(roundHalfEven(w / 4.0 - upGlyph.width() / 2.0) + 1,
+                      roundHalfEven(h / 4.0 - upGlyph.height() / 2.0) + 1);
+    const QPoint downAt(roundHalfEven(3.0 * w / 4.0 - downGlyph.width() / 2.0) - 1,
+                        roundHalfEven(3.0 * h / 4.0 - downGlyph.height() / 2.0) - 1);
+
+    const QRegion upper(QPolygon({QPoint(-1, h + 1), QPoint(-1, -1), QPoint(w + 1, -1)}),
+                        Qt::WindingFill);
+    const QRegion lower(QPolygon({QPoint(w + 1, -1), QPoint(w + 1, h + 1), QPoint(-1, h + 1)}),
+                        Qt::WindingFill);
+    PaintThemedDiagonalFace(FTopPressedFace, stPressed, stNormal, scratch, upper, lower, lines,
+                            upAt, downAt);
+    PaintThemedDiagonalFace(FBottomPressedFace, stNormal, stPressed, scratch, upper, lower, lines,
+                            upAt, downAt);
+    PaintThemedDiagonalFace(FNormalFace, stNormal, stNormal, scratch, upper, lower, lines, upAt,
+                            downAt);
+    PaintThemedDiagonalFace(FTopHotFace, stHot, stNormal, scratch, upper, lower, lines, upAt,
+                            downAt);
+    PaintThemedDiagonalFace(FBottomHotFace, stNormal, stHot, scratch, upper, lower, lines, upAt,
+                            downAt);
+    // The regions go first, then the default glyphs leave their slots, then the scratch
+    // images are freed: the destructors run in that order, also on an error.
+}
+
+void TQuarnSpinButton::PaintThemedDiagonalFace(QImage& face, int topState, int bottomState,
+                                               const QImage* scratch, const QRegion& upper,
+                                               const QRegion& lower, const QColor* lines,
+                                               QPoint upAt, QPoint downAt) {
+    face = newFace();
+    if (face.isNull()) return;
+    {
+        QPainter painter(&face);
+        painter.setClipRegion(upper);
+        painter.drawImage(0, 0, scratch[topState - 1]);
+        painter.setClipRegion(lower);
+        painter.drawImage(0, 0, scratch[bottomState - 1]);
+    }
+    PixelCanvas canvas(&face);
+    WinRect r{0, 0, width(), height()};
+    inflateRect(r, -1, -1);
+    canvas.setPenColor(lines[0]);
+    canvas.moveTo(r.left, r.bottom - 2);
+    canvas.lineTo(r.right - 1, r.top - 1);
+    canvas.setPenColor(lines[1]);
+    canvas.moveTo(r.right - 1, r.top);
+    canvas.lineTo(r.left, r.bottom - 1);
+    canvas.setPenColor(lines[2]);
+    canvas.moveTo(r.left + 1, r.bottom - 1);
+    canvas.lineTo(r.right, r.top);
+    drawTransparent(canvas, upAt.x(), upAt.y(), FUpGlyph.image());
+    drawTransparent(canvas, downAt.x(), downAt.y(), FDownGlyph.image());
 }

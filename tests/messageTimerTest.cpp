@@ -1,0 +1,105 @@
+#include "messageTimer.h"
+
+#include "application.h"
+
+#include <QtTest>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+class MessageTimerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        timer.setHandler([this] { ticks.push_back(clock.now()); });
+    }
+    ManualTimerClock clock;
+    MessageTimer timer;
+    std::vector<qint64> ticks;
+};
+
+struct AssignCase {
+    const char* name;
+    std::function<void(MessageTimer&)> assign;
+    bool restarts;
+};
+
+class AssignTest : public MessageTimerTest, public ::testing::WithParamInterface<AssignCase> {};
+
+TEST_P(AssignTest, OnlyAChangeOrANewHandlerStartsThePeriodAfresh) {
+    const AssignCase& c = GetParam();
+    timer.setInterval(100);
+    clock.advance(60);
+    c.assign(timer);
+    clock.advance(40);
+    if (c.restarts)
+        EXPECT_TRUE(ticks.empty());
+    else
+        EXPECT_EQ(ticks, std::vector<qint64>{100});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Assignments, AssignTest,
+    ::testing::Values(
+        AssignCase{"same_interval", [](MessageTimer& t) { t.setInterval(100); }, false},
+        AssignCase{"same_enabled_flag", [](MessageTimer& t) { t.setEnabled(true); }, false},
+        AssignCase{"other_interval", [](MessageTimer& t) { t.setInterval(90); }, true},
+        AssignCase{"handler", [](MessageTimer& t) { t.setHandler([] {}); }, true},
+        AssignCase{"disable_and_enable",
+                   [](MessageTimer& t) {
+                       t.setEnabled(false);
+                       t.setEnabled(true);
+                   },
+                   true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MessageTimerTest, TicksEveryPeriodAndNotWhenDisabledOrZero) {
+    timer.setInterval(100);
+    clock.advance(350);
+    EXPECT_EQ(ticks, (std::vector<qint64>{100, 200, 300}));
+    timer.setEnabled(false);
+    clock.advance(500);
+    timer.setEnabled(true);
+    timer.setInterval(0);
+    clock.advance(500);
+    EXPECT_EQ(ticks.size(), 3u);
+    EXPECT_FALSE(timer.running());
+}
+
+TEST_F(MessageTimerTest, AnIntervalChangedInTheHandlerCountsFromThatTick) {
+    timer.setInterval(400);
+    timer.setHandler([this] {
+        ticks.push_back(clock.now());
+        timer.setInterval(100);
+    });
+    clock.advance(700);
+    EXPECT_EQ(ticks, (std::vector<qint64>{400, 500, 600, 700}));
+}
+
+TEST_F(MessageTimerTest, AHandlerErrorReachesTheErrorBoxAndTicksGoOn) {
+    QStringList shown;
+    TApplication::setErrorBox([&](const QString&, const QString& text) { shown << text; });
+    timer.setInterval(100);
+    timer.setHandler([] { throw std::runtime_error("boom"); });
+    clock.advance(200);
+    TApplication::setErrorBox({});
+    EXPECT_EQ(shown, (QStringList{"boom.", "boom."}));
+}
+
+TEST(MessageTimerRealClock, ATickArrivesThroughTheEventLoopNoEarlierThanItsPeriod) {
+    MessageTimer timer;
+    QElapsedTimer since;
+    qint64 firstAt = -1;
+    since.start();
+    timer.setHandler([&] {
+        if (firstAt < 0) firstAt = since.elapsed();
+    });
+    timer.setInterval(50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstAt >= 0; }, 5000));
+    EXPECT_GE(firstAt, 50);
+}
+
+} // namespace
