@@ -38,13 +38,10 @@ bool isControl(char32_t key) {
     return key < 32 || key == 127;
 }
 
-// Ctrl, Alt or Meta make a shortcut, not a typed character; Ctrl+Alt is AltGr on some
-// systems and does type characters.
+// Ctrl makes a shortcut, which the edit never inserts as text; Ctrl+Alt is AltGr on some
+// systems and does type characters, and so do Alt and Meta in the edit.
 bool isShortcut(Qt::KeyboardModifiers modifiers) {
-    const bool control = modifiers.testFlag(Qt::ControlModifier);
-    const bool alt = modifiers.testFlag(Qt::AltModifier);
-    if (control && alt) return false;
-    return control || alt || modifiers.testFlag(Qt::MetaModifier);
+    return modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier);
 }
 
 bool charAllowedIn(TValueType valueType, const QString& current, char32_t key) {

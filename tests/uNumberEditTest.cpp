@@ -150,6 +150,28 @@ TEST_P(NumberEditTest, DeleteKeyTypingDelPasses) {
     EXPECT_EQ(beeps, 0);
 }
 
+// Ctrl makes a shortcut, which inserts nothing; with Alt, Meta or AltGr the character counts.
+TEST_P(NumberEditTest, ModifiedKeys) {
+    const struct {
+        const char* name;
+        Qt::KeyboardModifiers modifiers;
+        int beeps;
+    } cases[] = {
+        {"alt", Qt::AltModifier, 1},
+        {"control", Qt::ControlModifier, 0},
+        {"meta", Qt::MetaModifier, 1},
+        {"altgr as control and alt", Qt::ControlModifier | Qt::AltModifier, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto edit = field(vtFloat, "1");
+        QTest::sendKeyEvent(QTest::Click, edit.get(), Qt::Key_G, QString("g"), c.modifiers);
+        EXPECT_EQ(edit->text(), "1");
+        EXPECT_EQ(beeps, c.beeps);
+        EXPECT_EQ(keyPresses, 0);
+    }
+}
+
 TEST_P(NumberEditTest, KeyTextsBeyondAscii) {
     const struct {
         const char* name;
