@@ -72,6 +72,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     // The window and the pen that erases a ray share the button-face colour.
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
+    // The stored label widths were measured with a narrow sans; the usual Linux default
+    // sans runs the labels into the fields.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);
@@ -120,6 +124,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     tbZoom->setPageStep(2);
     connect(tbZoom, &QSlider::valueChanged, this, [this] { tbZoomChange(tbZoom); });
 
+    // Like child windows, these paint their whole rectangle, so rays pass under them.
+    for (QWidget* w : std::initializer_list<QWidget*>{Button1, neHmotnost, neSirka, nePocetMaxim,
+                                                      neRychlost, cbAutomat, tbZoom})
+        w->setAutoFillBackground(true);
+
     setTabOrder(Button1, neHmotnost);
     setTabOrder(neHmotnost, neSirka);
     setTabOrder(neSirka, nePocetMaxim);
@@ -136,8 +145,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 TForm1::~TForm1() = default;
 
 int TForm1::outerHeight() const {
-    if (const QWindow* window = windowHandle()) return window->frameGeometry().height();
-    return height();
+    // The client height is current even before the native window has caught up with it.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return height() + frame.top() + frame.bottom();
 }
 
 void TForm1::applyOuterSize() {
@@ -313,5 +323,6 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
             app->processMessages();
         else
             QCoreApplication::processEvents();
+        if (AfterParticle) AfterParticle();
     } while (FRunning && !(app && app->terminated()));
 }

@@ -49,6 +49,8 @@ public:
 
     // Called right after the generator is seeded, so tests can make a run reproducible.
     std::function<void()> AfterSeedRandom;
+    // Called after each particle's pass, before the loop decides whether to go on.
+    std::function<void()> AfterParticle;
 
     QPushButton* Button1;
     TShape* Shape1;

@@ -33,6 +33,8 @@ public:
     // The quit request has arrived (the main window closed).
     bool terminated() const { return FTerminated; }
     void terminate();
+    // Starts a new session in the same process (the tests run many windows in one).
+    void resetTerminated() { FTerminated = false; }
 
 protected:
     bool event(QEvent* event) override;

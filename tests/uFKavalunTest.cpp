@@ -1,0 +1,631 @@
+#include "uFKavalun.h"
+
+#include "application.h"
+#include "errors.h"
+#include "numberText.h"
+#include "random.h"
+#include "shape.h"
+#include "systemColors.h"
+#include "uNumberEdit.h"
+#include "uQuarnSpinEdit.h"
+#include "windowCanvas.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+struct ShownError {
+    QString title, text;
+};
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDecimalSeparator('.');
+        TApplication::setErrorBox([this](const QString& title, const QString& text) {
+            errors.push_back({title, text});
+        });
+        form = std::make_unique<TForm1>();
+    }
+    void TearDown() override {
+        form.reset();
+        TApplication::setErrorBox({});
+        application()->resetTerminated();
+    }
+
+    void show() {
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        QCoreApplication::processEvents();
+    }
+
+    void click(QWidget* widget, QPoint at = {}) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at.isNull() ? widget->rect().center() : at);
+    }
+
+    // Starts a run from a fixed generator state and stops it with a real click on the
+    // button once `particles` have been fired.
+    void runParticles(std::int64_t particles, std::uint32_t state = 0,
+                      std::function<void(std::int64_t)> afterEach = {}) {
+        form->AfterSeedRandom = [state] { RandomState = state; };
+        std::int64_t fired = 0;
+        form->AfterParticle = [&] {
+            ++fired;
+            if (afterEach) afterEach(fired);
+            if (fired == particles && form->running()) click(form->Button1);
+        };
+        while (form->pace() > 0)
+            form->QuarnSpinButton1TopClick(form->QuarnSpinButton1);
+        click(form->Button1);
+        form->AfterParticle = {};
+    }
+
+    QImage grab() { return form->grab().toImage(); }
+
+    std::unique_ptr<TForm1> form;
+    std::vector<ShownError> errors;
+};
+
+TEST_F(Form1Test, StartsIdleWithTheStoredLayout) {
+    EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Ohyb na Kavalun"));
+    EXPECT_EQ(form->Button1->text(), "Start!");
+    EXPECT_EQ(form->Label1->text(), "0");
+    EXPECT_FALSE(form->running());
+    EXPECT_EQ(form->pace(), 5);
+    EXPECT_EQ(form->zoomDivisor(), 1);
+    EXPECT_TRUE(form->neRychlost->isReadOnly());
+    EXPECT_FALSE(form->neRychlost->isEnabled());
+    EXPECT_TRUE(form->nePocetMaxim->isEnabled());
+    EXPECT_TRUE(form->cbAutomat->isChecked());
+    EXPECT_EQ(form->tbZoom->value(), 100);
+    EXPECT_EQ(form->tbZoom->minimum(), 1);
+    EXPECT_EQ(form->tbZoom->tickInterval(), 25);
+
+    const std::map<TNumberEdit*, std::pair<QString, long double>> fields = {
+        {form->neHmotnost, {"1", 1}},
+        {form->neSirka, {"10", 10}},
+        {form->nePocetMaxim, {"3", 3}},
+        {form->neRychlost, {"300", 300}}};
+    for (const auto& [field, expected] : fields) {
+        EXPECT_EQ(field->text(), expected.first);
+        EXPECT_EQ(field->Value(), expected.second);
+    }
+
+    // Tab order runs from the button through the fields to the zoom bar.
+    QList<QWidget*> chain;
+    for (QWidget* w = form->Button1; chain.size() < 7; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+    EXPECT_EQ(chain,
+              (QList<QWidget*>{form->Button1, form->neHmotnost, form->neSirka, form->nePocetMaxim,
+                               form->neRychlost, form->cbAutomat, form->tbZoom}));
+}
+
+TEST_F(Form1Test, OuterSizeIsTheStoredOneAndTheBarrierFollowsIt) {
+    show();
+    EXPECT_EQ(form->windowHandle()->frameGeometry().size(), QSize(1024, 738));
+    EXPECT_EQ(form->outerHeight(), 738);
+    EXPECT_EQ(form->Shape1->geometry(), QRect(95, 5, 8, 359));
+    EXPECT_EQ(form->Shape2->geometry(), QRect(95, 375, 8, 289));
+    EXPECT_EQ(form->Shape3->geometry(), QRect(486, 10, 6, 695));
+
+    const QMargins frame = form->windowHandle()->frameMargins();
+    form->resize(form->width(), 600 - frame.top() - frame.bottom());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->outerHeight(), 600);
+    EXPECT_EQ(form->Shape1->geometry(), QRect(95, 5, 8, 290)); // rows 5 to 294
+    EXPECT_EQ(form->Shape2->geometry(), QRect(95, 306, 8, 220));
+}
+
+TEST_F(Form1Test, LabelsDoNotRunIntoTheirNeighbours) {
+    show();
+    const std::vector<std::pair<QWidget*, QWidget*>> neighbours = {
+        {form->Label2, form->neHmotnost}, {form->Label9, form->neHmotnost},
+        {form->Label3, form->neSirka},    {form->Label4, form->nePocetMaxim},
+        {form->Label5, form->neRychlost}, {form->Label6, form->QuarnSpinButton1},
+        {form->Label7, form->tbZoom},     {form->Label8, form->Label1}};
+    for (const auto& [label, right] : neighbours)
+        EXPECT_LT(label->geometry().right(), right->x())
+            << label->objectName().toStdString() << qPrintable(static_cast<QLabel*>(label)->text());
+}
+
+TEST_F(Form1Test, CheckBoxSwitchesBetweenSpeedAndMaxima) {
+    click(form->cbAutomat);
+    EXPECT_FALSE(form->cbAutomat->isChecked());
+    EXPECT_FALSE(form->neRychlost->isReadOnly());
+    EXPECT_TRUE(form->neRychlost->isEnabled());
+    EXPECT_FALSE(form->nePocetMaxim->isEnabled());
+    click(form->cbAutomat);
+    EXPECT_TRUE(form->neRychlost->isReadOnly());
+    EXPECT_FALSE(form->neRychlost->isEnabled());
+    EXPECT_TRUE(form->nePocetMaxim->isEnabled());
+}
+
+TEST_F(Form1Test, SpinButtonStepsThePace) {
+    show();
+    for (int i = 0; i < 5; ++i)
+        click(form->QuarnSpinButton1, {5, 5});
+    EXPECT_EQ(form->pace(), 0);
+    click(form->QuarnSpinButton1, {5, 5});
+    EXPECT_EQ(form->pace(), 0);
+    click(form->QuarnSpinButton1, {15, 15});
+    click(form->QuarnSpinButton1, {15, 15});
+    EXPECT_EQ(form->pace(), 2);
+}
+
+TEST_F(Form1Test, ZoomPositionGivesTheDivisor) {
+    const std::vector<std::pair<int, int>> rows = {{100, 1}, {99, 1}, {98, 2}, {50, 50}, {1, 99}};
+    for (const auto& [position, divisor] : rows) {
+        form->tbZoom->setValue(position);
+        EXPECT_EQ(form->zoomDivisor(), divisor) << "position " << position;
+    }
+}
+
+struct TableCase {
+    const char* name;
+    bool automatic;
+    const char* speed; // typed into the speed field when not automatic
+    const char* maxima;
+    const char* speedShown;
+    const char* speedKms; // Speed before it turns into m/s
+    std::map<int, const char*> entries;
+};
+
+TEST_F(Form1Test, PatternTableHasTheExactDigits) {
+    const std::vector<TableCase> cases = {
+        {"defaults",
+         true,
+         "",
+         "3",
+         "198",
+         "197.802197802198",
+         {{0, "0.991114647428793"},
+          {98, "9.05000532731831"},
+          {92, "9.04898199513191"},
+          {93, "9.04904784184253"}}},
+        {"manual speed 300",
+         false,
+         "300",
+         "3",
+         "300",
+         "300",
+         {{0, "0.979655754177481"}, {1, "1.90027781021972"}, {98, "5.90523893343312"}}},
+        {"one maximum",
+         true,
+         "",
+         "1",
+         "66",
+         "65.9340659340659",
+         {{0, "0.999009603945794"}, {98, "27.5271610008968"}}},
+        {"manual speed ignores the maxima",
+         false,
+         "300",
+         "7",
+         "300",
+         "300",
+         {{0, "0.979655754177481"}, {98, "5.90523893343312"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->cbAutomat->setChecked(c.automatic);
+        form->nePocetMaxim->setText(c.maxima);
+        if (!c.automatic) form->neRychlost->setText(c.speed);
+        const std::vector<std::string> table = form->BuildPatternTable();
+        ASSERT_EQ(table.size(), 99u);
+        for (const auto& [index, text] : c.entries)
+            EXPECT_EQ(table[index], text) << "entry " << index;
+        for (std::size_t k = 1; k < table.size(); ++k)
+            EXPECT_LE(TextToNumber(table[k - 1]), TextToNumber(table[k])) << "entry " << k;
+        EXPECT_EQ(form->neRychlost->text(), c.speedShown);
+        EXPECT_EQ(NumberToText(Speed / 1000), c.speedKms);
+    }
+}
+
+TEST_F(Form1Test, DefaultRunVariables) {
+    form->BuildPatternTable();
+    EXPECT_DOUBLE_EQ(ParticleMass, 9.1e-31);
+    EXPECT_EQ(SlitWidthNm, 10.0);
+    EXPECT_DOUBLE_EQ(SlitWidth, 1e-8);
+    EXPECT_EQ(MaxCount, 3);
+    EXPECT_EQ(NumberToText(Momentum), "1800000000");
+    EXPECT_EQ(AngleIndex, 100);
+}
+
+TEST_F(Form1Test, TableWorksWithTheCommaSeparator) {
+    SetDecimalSeparator(',');
+    const std::vector<std::string> table = form->BuildPatternTable();
+    EXPECT_EQ(table[0], "0,991114647428793");
+    EXPECT_EQ(table[98], "9,05000532731831");
+}
+
+struct FaultCase {
+    const char* name;
+    bool automatic;
+    const char* mass;
+    const char* width;
+    const char* maxima;
+    const char* speed;
+    const char* message;
+    const char* speedAfter = nullptr; // what the speed field shows after the fault
+};
+
+TEST_F(Form1Test, FaultsOfTheRunReachTheErrorBox) {
+    const std::vector<FaultCase> cases = {
+        {"mass cleared", true, "", "10", "3", "", "Floating point division by zero."},
+        {"slit width 0", true, "1", "0", "3", "", "Floating point division by zero."},
+        {"maxima 0 and mass 0", true, "0", "10", "0", "", "Invalid floating point operation."},
+        {"maxima 0", true, "1", "10", "0", "", "Invalid floating point operation.", "0"},
+        {"manual speed 0", false, "1", "10", "3", "0", "Invalid floating point operation."},
+        {"manual slit width 0", false, "1", "0", "3", "300", "Invalid floating point operation."},
+        {"mass beyond a double", true, "1e400", "10", "3", "", "Floating point overflow."},
+    };
+    // Should a case not fault, its run stops after one particle instead of running on.
+    form->AfterParticle = [this] { click(form->Button1); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        errors.clear();
+        form->cbAutomat->setChecked(c.automatic);
+        form->neHmotnost->setText(c.mass);
+        form->neSirka->setText(c.width);
+        form->nePocetMaxim->setText(c.maxima);
+        if (!c.automatic) form->neRychlost->setText(c.speed);
+        click(form->Button1);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].text, c.message);
+        EXPECT_EQ(errors[0].title, QString::fromUtf8("Ohyb na Kavalun"));
+        // The fault leaves the window running; the next click stops, the one after starts.
+        EXPECT_TRUE(form->running());
+        EXPECT_EQ(form->Button1->text(), "Stop!");
+        click(form->Button1);
+        EXPECT_FALSE(form->running());
+        EXPECT_EQ(form->Button1->text(), "Start!");
+        if (c.speedAfter) {
+            EXPECT_EQ(form->neRychlost->text(), c.speedAfter);
+        }
+    }
+}
+
+// The bin and side of each particle, worked out from the generator's recurrence and the
+// table's digits without the run's code.
+struct Prediction {
+    std::map<int, std::int64_t> lower, upper;
+    std::int64_t outside = 0;
+};
+
+Prediction predict(const std::vector<std::string>& table, std::uint32_t state,
+                   std::int64_t particles) {
+    Prediction p;
+    std::vector<long double> entries;
+    for (const auto& t : table)
+        entries.push_back(std::stold(t));
+    const auto n = static_cast<std::uint64_t>(std::llround(entries.back() * 1000));
+    auto next = [&state](std::uint64_t below) {
+        state = state * 134775813u + 1u;
+        return static_cast<std::uint32_t>((std::uint64_t(state) * below) >> 32);
+    };
+    for (std::int64_t i = 0; i < particles; ++i) {
+        const std::uint32_t drawn = next(n);
+        int bin = -105;
+        for (int k = 98; k >= 0; --k)
+            if (entries[k] * 1000 < drawn) {
+                bin = k;
+                break;
+            }
+        const bool lower = next(2) == 0;
+        if (bin < 0)
+            ++p.outside;
+        else
+            ++(lower ? p.lower : p.upper)[bin];
+    }
+    return p;
+}
+
+TEST_F(Form1Test, ParticlesLandWhereTheGeneratorAndTableSay) {
+    const std::int64_t particles = 10000;
+    runParticles(particles, 12345);
+    EXPECT_FALSE(form->running());
+    EXPECT_EQ(form->particleCount(), particles);
+    EXPECT_EQ(form->Label1->text(), QString::number(particles - 1)) << "the label lags by one";
+
+    const Prediction expected = predict(form->BuildPatternTable(), 12345, particles);
+    std::int64_t total = OutsideTableCount;
+    for (int bin = 0; bin <= 200; ++bin) {
+        EXPECT_EQ(LowerCounts[bin], expected.lower.count(bin) ? expected.lower.at(bin) : 0)
+            << "lower bin " << bin;
+        EXPECT_EQ(UpperCounts[bin], expected.upper.count(bin) ? expected.upper.at(bin) : 0)
+            << "upper bin " << bin;
+        total += LowerCounts[bin] + UpperCounts[bin];
+    }
+    EXPECT_EQ(OutsideTableCount, expected.outside);
+    EXPECT_EQ(total, particles);
+    // 992 of the 9050 draws lie at or below the first entry.
+    EXPECT_NEAR(double(OutsideTableCount) / particles, 992.0 / 9050, 0.01);
+    for (int bin = 93; bin <= 98; ++bin)
+        EXPECT_EQ(LowerCounts[bin] + UpperCounts[bin], 0) << "bin " << bin;
+    EXPECT_GT(LowerCounts[92] + UpperCounts[92], 0);
+}
+
+TEST_F(Form1Test, FromStateZeroTheFirstDrawsFollowTheGenerator) {
+    // RandomBelow(9050) from state 0 draws 0, 282, ...: the first particle is outside
+    // the table, whatever side it takes.
+    std::vector<std::pair<int, int>> seen;
+    runParticles(3, 0, [&](std::int64_t) { seen.push_back({Bin, Side}); });
+    std::uint32_t state = 0;
+    std::vector<std::uint32_t> draws;
+    for (int i = 0; i < 6; ++i) {
+        state = state * 134775813u + 1u;
+        draws.push_back(std::uint32_t((std::uint64_t(state) * (i % 2 ? 2 : 9050)) >> 32));
+    }
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(draws[0], 0u);
+    EXPECT_EQ(seen[0].first, OutsideTable);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(seen[i].second, draws[2 * i + 1] == 0 ? 1 : -1) << "particle " << i;
+}
+
+TEST_F(Form1Test, TinyTableSendsEveryParticleOutside) {
+    click(form->cbAutomat);
+    form->neRychlost->setText("10000000");
+    runParticles(200);
+    EXPECT_EQ(OutsideTableCount, 200);
+    for (int bin = 0; bin <= 200; ++bin)
+        ASSERT_EQ(LowerCounts[bin] + UpperCounts[bin], 0);
+}
+
+TEST_F(Form1Test, StartClearsCountsButNotTheFields) {
+    runParticles(50);
+    LowerCounts[150] = 7;
+    form->neHmotnost->setText("2");
+    runParticles(1);
+    EXPECT_EQ(LowerCounts[150], 0);
+    EXPECT_EQ(form->neHmotnost->text(), "2");
+    std::int64_t total = OutsideTableCount;
+    for (int bin = 0; bin <= 200; ++bin)
+        total += LowerCounts[bin] + UpperCounts[bin];
+    EXPECT_EQ(total, 1);
+}
+
+// Pixels: bars, erased rays and what the drawing lies over.
+class Form1PixelTest : public Form1Test {
+protected:
+    int h2() const { return form->outerHeight() / 2; }
+    QRgb face() const { return clBtnFace().rgb(); }
+    static bool black(QRgb c) { return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 0; }
+};
+
+TEST_F(Form1PixelTest, BarsAreTwoRowsFrom501AtTheZoomOfTheMoment) {
+    show();
+    // Take the run from the first wiped repaint on, and watch the bins as they fill.
+    std::vector<std::pair<int, int>> bins;
+    runParticles(400, 777, [&](std::int64_t) {
+        if (Bin >= 0) bins.push_back({Bin, Side});
+    });
+    const QImage image = grab();
+    int checked = 0;
+    for (int bin = 1; bin <= 40; ++bin)
+        for (int side : {1, -1}) {
+            const std::int64_t count = (side == 1 ? LowerCounts : UpperCounts)[bin];
+            if (count < 3) continue;
+            // A bar is drawn only when its bin is hit; the last hit drew the full count.
+            const int y = h2() + side * bin * 5;
+            for (int x = 501; x <= 500 + count - 1; ++x) {
+                ASSERT_TRUE(black(image.pixel(x, y))) << bin << " " << side << " x " << x;
+                ASSERT_TRUE(black(image.pixel(x, y + 1))) << bin << " " << side << " x " << x;
+            }
+            EXPECT_FALSE(black(image.pixel(500 + count, y))) << bin;
+            EXPECT_FALSE(black(image.pixel(501, y + 2))) << bin;
+            ++checked;
+        }
+    EXPECT_GT(checked, 20);
+}
+
+TEST_F(Form1PixelTest, ZoomChangeWipesTheDrawingAndSetsTheNextDivisor) {
+    show();
+    int wipedAt = -1;
+    std::int64_t lastCount = 0;
+    int lastBin = -1, lastSide = 0;
+    runParticles(300, 99, [&](std::int64_t fired) {
+        if (fired == 200) {
+            form->tbZoom->setValue(90); // divisor 10
+            QCoreApplication::processEvents();
+            const QImage wiped = grab();
+            wipedAt = 0;
+            for (int y = 0; y < wiped.height(); ++y)
+                for (int x = 501; x < 700; ++x)
+                    if (black(wiped.pixel(x, y))) ++wipedAt;
+        }
+        if (Bin >= 0) {
+            lastBin = Bin;
+            lastSide = Side;
+            lastCount = (Side == 1 ? LowerCounts : UpperCounts)[Bin];
+        }
+        if (fired == 300) {
+            const QImage image = grab();
+            const int y = h2() + lastSide * lastBin * 5;
+            const int length = int(lastCount / 10);
+            EXPECT_EQ(form->zoomDivisor(), 10);
+            if (length >= 2) {
+                EXPECT_TRUE(black(image.pixel(500 + length - 1, y)));
+            }
+            // A bar of length 0 is a rectangle turned round: one column at 500.
+            if (length >= 1) {
+                EXPECT_FALSE(black(image.pixel(500 + length, y)));
+            }
+        }
+    });
+    EXPECT_EQ(wipedAt, 0) << "no bar survives the zoom change";
+    // Stopping moved the bar back to 100, which set the divisor back to 1.
+    EXPECT_EQ(form->tbZoom->value(), 100);
+    EXPECT_EQ(form->zoomDivisor(), 1);
+}
+
+TEST_F(Form1PixelTest, ErasedRayCutsThroughTheScreenShape) {
+    show();
+    runParticles(30, 4242);
+    const QImage image = grab();
+    // The last ray was erased with the button face across the white screen.
+    const int H2 = h2();
+    const double t = (488.0 - 100) / 400;
+    const int y = int(H2 + t * (Side * Bin * 5));
+    bool erased = false;
+    for (int dy = -1; dy <= 1; ++dy)
+        if (image.pixel(488, y + dy) == face()) erased = true;
+    EXPECT_TRUE(erased) << "at (488, " << y << ")";
+    EXPECT_EQ(image.pixel(488, 20), qRgb(255, 255, 255)) << "the screen elsewhere stays white";
+}
+
+TEST_F(Form1PixelTest, DrawingLiesUnderTheWindowedControlsAndOverTheRest) {
+    show();
+    const QRgb red = qRgb(255, 0, 0);
+    WindowCanvas& canvas = form->canvas();
+    canvas.setPenColor(QColor(red));
+    // Fan of rays from the slit across the whole control panel.
+    for (int endY = -400; endY <= 400; endY += 4) {
+        canvas.moveTo(100, h2());
+        canvas.lineTo(500, endY);
+    }
+    const QImage image = grab();
+    auto redIn = [&](QWidget* w) {
+        int n = 0;
+        const QRect r = w->geometry();
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += image.pixel(x, y) == red;
+        return n;
+    };
+    for (QWidget* w : std::initializer_list<QWidget*>{form->neHmotnost, form->neSirka,
+                                                      form->nePocetMaxim, form->neRychlost,
+                                                      form->Button1, form->cbAutomat, form->tbZoom})
+        EXPECT_EQ(redIn(w), 0) << w->metaObject()->className();
+    for (QWidget* w : std::initializer_list<QWidget*>{form->Label6, form->Label8,
+                                                      form->QuarnSpinButton1, form->Shape3})
+        EXPECT_GT(redIn(w), 0) << w->metaObject()->className();
+}
+
+TEST_F(Form1PixelTest, StoppingAwayFromFullZoomClearsTheDrawing) {
+    show();
+    runParticles(100, 5, [&](std::int64_t fired) {
+        if (fired == 10) form->tbZoom->setValue(100); // unchanged: nothing happens
+    });
+    QCoreApplication::processEvents();
+    int black100 = 0;
+    QImage image = grab();
+    for (int y = 0; y < image.height(); ++y)
+        black100 += black(image.pixel(501, y));
+    EXPECT_GT(black100, 0) << "stopping at full zoom leaves the bars";
+
+    runParticles(20, 5, [&](std::int64_t fired) {
+        if (fired == 19) form->tbZoom->setValue(30);
+    });
+    QCoreApplication::processEvents();
+    image = grab();
+    int blackAfter = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 501; x < 600; ++x)
+            blackAfter += black(image.pixel(x, y));
+    EXPECT_EQ(blackAfter, 0);
+    EXPECT_EQ(form->tbZoom->value(), 100);
+}
+
+TEST_F(Form1PixelTest, FirstParticleAfterStartIsWipedButCounted) {
+    show();
+    QImage afterFirst;
+    runParticles(1, 3);
+    QCoreApplication::processEvents();
+    afterFirst = grab();
+    int blackBars = 0;
+    for (int y = 0; y < afterFirst.height(); ++y)
+        blackBars += black(afterFirst.pixel(501, y));
+    EXPECT_EQ(blackBars, 0);
+    std::int64_t total = OutsideTableCount;
+    for (int bin = 0; bin <= 200; ++bin)
+        total += LowerCounts[bin] + UpperCounts[bin];
+    EXPECT_EQ(total, 1);
+}
+
+// The window stays usable while particles fly.
+TEST_F(Form1Test, PaceChangesDuringARun) {
+    show();
+    std::vector<int> paces;
+    runParticles(6, 1, [&](std::int64_t fired) {
+        if (fired == 2) click(form->QuarnSpinButton1, {15, 15});
+        if (fired == 3) click(form->QuarnSpinButton1, {15, 15});
+        paces.push_back(form->pace());
+    });
+    EXPECT_EQ(paces, (std::vector<int>{0, 1, 2, 2, 2, 2}));
+}
+
+TEST_F(Form1Test, ResizeDuringARunMovesTheSlit) {
+    show();
+    std::vector<int> origins;
+    runParticles(4, 1, [&](std::int64_t fired) {
+        if (fired == 2) {
+            const QMargins frame = form->windowHandle()->frameMargins();
+            form->resize(form->width(), 600 - frame.top() - frame.bottom());
+        }
+        origins.push_back(form->canvas().penPosition().y() - Side * Bin * 5);
+    });
+    EXPECT_EQ(origins, (std::vector<int>{369, 369, 300, 300}));
+    EXPECT_EQ(form->Shape2->y(), 306);
+}
+
+TEST_F(Form1Test, StopWorksWithoutAnyPause) {
+    std::int64_t fired = 0;
+    form->AfterParticle = [&] {
+        if (++fired == 25) click(form->Button1);
+    };
+    while (form->pace() > 0)
+        click(form->QuarnSpinButton1, {5, 5});
+    click(form->Button1);
+    EXPECT_EQ(fired, 25);
+    EXPECT_FALSE(form->running());
+    EXPECT_EQ(form->Button1->text(), "Start!");
+    EXPECT_EQ(form->Label1->text(), "24");
+}
+
+TEST_F(Form1Test, ClosingTheWindowEndsTheRun) {
+    show();
+    std::int64_t fired = 0;
+    form->AfterParticle = [&] {
+        if (++fired == 5) form->close();
+    };
+    click(form->Button1);
+    EXPECT_EQ(fired, 5);
+    EXPECT_TRUE(application()->terminated());
+    EXPECT_TRUE(form->running()) << "closing ends the run without a stop click";
+    EXPECT_EQ(form->tbZoom->value(), 100);
+}
+
+TEST(ErrorBoxText, AddsAFullStopAfterLettersOnly) {
+    const std::vector<std::pair<QString, QString>> rows = {
+        {"Floating point overflow", "Floating point overflow."},
+        {"Done.", "Done."},
+        {"Value -", "Value -"},
+        {"ends in 5", "ends in 5."},
+        {"", ""},
+    };
+    for (const auto& [message, shown] : rows)
+        EXPECT_EQ(TApplication::errorBoxText(message), shown) << qPrintable(message);
+}
+
+TEST(ErrorBox, ErrorOfAnEventHandlerIsShownAndTheProgramGoesOn) {
+    std::vector<QString> shown;
+    TApplication::setErrorBox([&](const QString&, const QString& text) { shown.push_back(text); });
+    QPushButton button;
+    QObject::connect(&button, &QPushButton::clicked, [] { throw EZeroDivide(); });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    TApplication::setErrorBox({});
+    EXPECT_EQ(shown, (std::vector<QString>{"Floating point division by zero.",
+                                           "Floating point division by zero."}));
+}
+
+} // namespace
