@@ -55,12 +55,7 @@ TNumberEdit* makeNumberEdit(QWidget* parent, QRect geometry, const char* text, T
                             long double value) {
     auto* edit = new TNumberEdit(parent);
     edit->setGeometry(geometry);
-    edit->setText(QString::fromUtf8(text));
-    edit->SetValueType(type);
-    edit->SetDecimal(0);
-    edit->SetMinValue(0);
-    edit->SetMaxValue(0);
-    edit->SetValue(value);
+    edit->LoadLayout({QString::fromUtf8(text), type, 0, 0, 0, value});
     return edit;
 }
 

@@ -604,6 +604,14 @@ TEST_F(Form1Test, ClosingTheWindowEndsTheRun) {
     EXPECT_EQ(form->tbZoom->value(), 100);
 }
 
+TEST_F(Form1Test, LocaleChangeTakesTheSeparatorAgain) {
+    SetDecimalSeparator(',');
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(form.get(), &change);
+    const QString point = QLocale::system().decimalPoint();
+    EXPECT_EQ(DecimalSeparator(), point.size() == 1 ? point[0].toLatin1() : '.');
+}
+
 TEST(ErrorBoxText, AddsAFullStopAfterLettersOnly) {
     const std::vector<std::pair<QString, QString>> rows = {
         {"Floating point overflow", "Floating point overflow."},
