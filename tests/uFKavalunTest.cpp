@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "errors.h"
+#include "messageTimer.h"
 #include "numberText.h"
 #include "random.h"
 #include "shape.h"
@@ -159,6 +160,20 @@ TEST_F(Form1Test, SpinButtonStepsThePace) {
     click(form->QuarnSpinButton1, {15, 15});
     click(form->QuarnSpinButton1, {15, 15});
     EXPECT_EQ(form->pace(), 2);
+}
+
+TEST_F(Form1Test, HoldingTheUpperHalfForASecondStepsEightTimes) {
+    show();
+    ManualTimerClock clock;
+    while (form->pace() < 20)
+        click(form->QuarnSpinButton1, {15, 15});
+    // One step at the press, then at 400, 500, ..., 1000 ms.
+    QTest::mousePress(form->QuarnSpinButton1, Qt::LeftButton, {}, {5, 5});
+    clock.advance(1000);
+    QTest::mouseRelease(form->QuarnSpinButton1, Qt::LeftButton, {}, {5, 5});
+    EXPECT_EQ(form->pace(), 12);
+    clock.advance(1000);
+    EXPECT_EQ(form->pace(), 12) << "no steps after the release";
 }
 
 TEST_F(Form1Test, ZoomPositionGivesTheDivisor) {
