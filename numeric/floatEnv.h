@@ -39,8 +39,10 @@ private:
 // Extended sine; an argument of magnitude 2^63 or more gives 0, infinity EInvalidOp.
 Extended Sin(Extended x);
 
-// Sets round to nearest and 64-bit significands on the x87 unit; called once at start-up
-// so that nothing inherited from the environment changes a digit.
+// Sets round to nearest and 64-bit significands on the x87 unit (and round to nearest, no
+// flushing of denormals on SSE), with every trap masked since the arithmetic checks its
+// results; called once at start-up so that nothing inherited from the environment changes a
+// digit. Harmless to call again.
 void InitFloatEnvironment();
 
 // Nearest 64-bit integer, ties to even; EInvalidOp for NaN or outside the 64-bit range.
