@@ -10,7 +10,8 @@ void SetDecimalSeparator(char separator);
 
 // General form, 15 significant digits ("0.333333333333333", "1E-5", "1.5E300", "INF").
 std::string NumberToText(long double x);
-// Fixed form with `decimals` places, 15 significant digits ("0.13", "1E020").
+// Fixed form with `decimals` places, 15 significant digits ("0.13", "1E020"). More than 18
+// places count as 18, rounded there; a negative count counts as 0.
 std::string FixedToText(long double x, std::int32_t decimals);
 
 // Decimal text with optional exponent; EConvertError
@@ -22,5 +23,6 @@ long double TextToNumberOr(const std::string& text, long double fallback);
 std::int32_t TextToIntOr(const std::string& text, std::int32_t fallback);
 
 std::string IntToText(std::int64_t v);
-// v as unsigned 64-bit in upper-case hexadecimal, at least minDigits digits (0..32).
+// v as unsigned 64-bit in upper-case hexadecimal, at least minDigits digits (0..32); a
+// minDigits outside 0..32 counts as 0, so the text is never empty ("0" for 0).
 std::string IntToHexText(std::int64_t v, std::int32_t minDigits);
