@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 ensure_packages
-build_tree build/release >/dev/null
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --target kavalun -j"$(nproc)" >/dev/null
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "kavalun: no display to show the window on; start it from a desktop session, or under a virtual one: xvfb-run -s '-screen 0 1280x1024x24' scripts/run.sh" >&2
     exit 1
