@@ -81,8 +81,9 @@ Decimal ToDecimal(long double x, std::int64_t decimals) {
     Decimal d;
     bool belowNormal = false;
     d.kind = Classify(x, d.negative, belowNormal);
-    if (d.kind != Kind::Finite || belowNormal) {
-        if (d.kind == Kind::NaN || d.kind == Kind::Finite) d.negative = false;
+    if (d.kind == Kind::Infinite) return d;
+    if (d.kind == Kind::NaN || belowNormal) {
+        d.negative = false; // neither NaN nor zero shows a sign
         return d;
     }
 
@@ -214,10 +215,8 @@ bool ParseNumber(std::string_view text, long double& value) {
         ++i;
     if (i != n) return false;
 
-    while (!digits.empty() && digits.back() == '0')
-        digits.pop_back();
     long double magnitude = 0;
-    if (!digits.empty()) {
+    if (!digits.empty()) { // leading zeros were skipped, so this is a nonzero value
         // 0.1 * 10^4933 already exceeds the range; 10^-4960 rounds to zero.
         if (exponent > 4933) return false;
         if (exponent >= -4960) {

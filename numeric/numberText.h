@@ -14,8 +14,9 @@ std::string NumberToText(long double x);
 // places count as 18, rounded there; a negative count counts as 0.
 std::string FixedToText(long double x, std::int32_t decimals);
 
-// Decimal text with optional exponent; EConvertError
-// "'<text>' is not a valid floating point value" when it does not parse.
+// Decimal text with optional exponent, correctly rounded; EConvertError
+// "'<text>' is not a valid floating point value" when it does not parse or overflows.
+// Underflow is no failure (0 or a denormal), and a zero mantissa is 0 at any exponent.
 long double TextToNumber(const std::string& text);
 // As TextToNumber, but the fallback instead of an error.
 long double TextToNumberOr(const std::string& text, long double fallback);

@@ -17,7 +17,6 @@ namespace {
 constexpr long double kInf = std::numeric_limits<long double>::infinity();
 constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 
-// Each test starts and ends with the point as separator.
 class NumberText : public ::testing::Test {
 protected:
     void SetUp() override { SetDecimalSeparator('.'); }
@@ -44,25 +43,16 @@ TEST_F(NumberText, GeneralForm) {
         {999999999999999.9L, "1E15"},
         {1.5e300L, "1.5E300"},
         {-0.0L, "0"},
-        {100, "100"},
-        {12345, "12345"},
         {1e14L, "100000000000000"},
-        {1234.5L, "1234.5"},
-        {0.000123L, "0.000123"},
         {-0.00012345L, "-0.00012345"},
         {0.00099999999999999999L, "0.001"}, // rounding lifts it out of the exponent form
         {-1e-10L, "-1E-10"},
-        {1e16L, "1E16"},
-        {1.25e-300L, "1.25E-300"},
-        // 18 digits first, then 15: ...5499960 becomes ...5500 and then rounds up.
+        // 18 digits first, then 15: ...54999960 becomes ...55 and then rounds up.
         {0.12345678901234549996L, "0.123456789012346"},
         {LDBL_MAX, "1.18973149535723E4932"},
         {-LDBL_MIN, "-3.36210314311209E-4932"},
         {LDBL_MIN / 2, "0"}, // below the normal range
-        {-LDBL_TRUE_MIN, "0"},
-        {kInf, "INF"},
         {-kInf, "-INF"},
-        {kNaN, "NAN"},
         {-kNaN, "NAN"},
     };
     for (const ToTextCase& c : cases)
@@ -87,34 +77,22 @@ TEST_F(NumberText, FixedForm) {
         {123.456L, 1, "123.5"},
         {1e20L, 0, "1E20"},
         {1e20L, 3, "1E020"},
-        {1e20L, 4, "1E0020"},
         {1e20L, 5, "1E20"},
-        {-1.5e300L, 2, "-1.5E300"},
-        {0, 3, "0.000"},
-        {-0.0L, 0, "0"},
-        {0.5L, 0, "1"},
-        {1.5L, 0, "2"},
         {1.005L, 2, "1.01"}, // 1.00499999999999999996 is 1.005 at 18 digits
-        {-0.001L, 2, "0.00"},
         {-0.006L, 2, "-0.01"},
-        {0.999L, 2, "1.00"},
+        {-0.0L, 2, "0.00"},
+        {-LDBL_MIN / 4, 1, "0.0"},
         {99.95L, 1, "100.0"},
-        {1234.5678L, 2, "1234.57"},
-        {0.05L, 1, "0.1"},
         {0.000123L, 5, "0.00012"},
         {123456789012345.6L, 2, "123456789012346.00"},
         {999999999999999.9L, 0, "1E15"},
-        {1e15L, 2, "1E15"},
         {5e-19L, 18, "0.000000000000000001"},
-        {1, 40, "1.000000000000000000"},
+        // Past 18 places: 18 places, rounded at the last one.
         {1.2345678999e-10L, 30, "0.000000000123456790"},
-        {1234, -2, "1234"},
-        {2.5L, INT32_MIN, "3"},
         {0.5L, INT32_MAX, "0.500000000000000000"},
-        {kInf, 2, "INF"},
-        {-kInf, 0, "-INF"},
+        {1234, -2, "1234"}, // a negative count counts as 0
+        {2.5L, INT32_MIN, "3"},
         {kNaN, 2, "NAN"},
-        {LDBL_MIN, 18, "0.000000000000000000"},
     };
     for (const FixedCase& c : cases)
         EXPECT_EQ(FixedToText(c.x, c.decimals), c.text) << "decimals " << c.decimals;
@@ -137,27 +115,19 @@ TEST_F(NumberText, ParseAccepts) {
         {"1E000000000500", 1e500L}, // leading zeros keep the exponent below 500
         {"-1.25e-2", -0.0125L},
         {"+.5", 0.5L},
-        {"-.", 0},
-        {"007", 7},
         {"0.1", 0.1L},
         {"1e4932", 1e4932L},
         {"1E-4999", 0}, // underflow is no failure
-        {"1e-4940", 1e-4940L},
-        {"0E4999", 0},
-        {"123456789012345678901234567890", 123456789012345678901234567890.0L},
-        {"0.333333333333333", 0.333333333333333L},
+        {"0E4999", 0},  // zero stays zero at any scale
     };
     for (const ParseCase& c : cases)
         EXPECT_EQ(TextToNumber(c.text), c.value) << "'" << c.text << "'";
-    EXPECT_TRUE(std::signbit(TextToNumber("-0")));
 }
 
 TEST_F(NumberText, ParseRejects) {
     const char* const cases[] = {
-        "1E5000", "+",    "",       "1 000",   "\t1",    "INF",     "NAN",
-        "inf",    "-",    " ",      "E5",      "1E5 x",  "1e+-3",   "1.2.3",
-        "0x10",   "1,5",  "1E4933", "-1E4933", "1E4999", "1E49999", "1e-5000",
-        "++1",    "1 e5", "1.5\n",  "$10",     "1E 5",   " - 1",    "1d",
+        "1E5000", "+",     "",      "1 000", "\t1",  "INF", "NAN",    "-",       " ",
+        "E5",     "1E5 x", "1e+-3", "1.2.3", "0x10", "1,5", "1E4933", "-1E4999", "1.5\n",
     };
     for (const char* text : cases) {
         EXPECT_EQ(TextToNumberOr(text, -7), -7) << "'" << text << "'";
@@ -165,25 +135,15 @@ TEST_F(NumberText, ParseRejects) {
     }
 }
 
-TEST_F(NumberText, ParseErrorNamesTheWholeText) {
-    try {
-        TextToNumber("  12x ");
-        FAIL() << "no error";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'  12x ' is not a valid floating point value");
-    }
-}
-
-TEST_F(NumberText, HugeTextsAndExponents) {
-    const std::string ones(1000000, '1');
-    EXPECT_EQ(TextToNumberOr(ones, -1), -1); // 10^999999 overflows
+TEST_F(NumberText, HugeTexts) {
+    EXPECT_EQ(TextToNumberOr(std::string(1000000, '1'), -1), -1); // overflows
     EXPECT_EQ(TextToNumberOr("0." + std::string(1000000, '0') + "1", -1), 0);
     EXPECT_EQ(TextToNumber("0." + std::string(1000000, '3')), 1.0L / 3);
-    EXPECT_EQ(TextToNumber("1" + std::string(4000, '0') + "E-4000"), 1);
+    EXPECT_EQ(TextToNumber("1." + std::string(20000, '0') + "1"), 1);
     EXPECT_EQ(TextToNumber("0." + std::string(4500, '0') + "1E4600"), 1e99L);
-    EXPECT_EQ(TextToNumberOr("1E" + std::string(1000000, '0') + "1", -1), 10);
-    // Exactly halfway between 1 and its successor rounds to even; anything beyond the
-    // half, however far out, rounds up.
+    EXPECT_EQ(TextToNumber("1E" + std::string(1000000, '0') + "1"), 10);
+    // Exactly halfway between 1 and its successor goes to even; anything past the half,
+    // however far out, goes up.
     const std::string half = "1.0000000000000000000542101086242752217003726400434970855712890625";
     EXPECT_EQ(TextToNumber(half), 1);
     EXPECT_EQ(TextToNumber(half + std::string(30000, '0') + "1"), 1 + 0x1p-63L);
@@ -191,96 +151,77 @@ TEST_F(NumberText, HugeTextsAndExponents) {
 
 TEST_F(NumberText, CommaSeparator) {
     SetDecimalSeparator(',');
-    EXPECT_EQ(DecimalSeparator(), ',');
     EXPECT_EQ(NumberToText(0.5L), "0,5");
     EXPECT_EQ(NumberToText(1.5e300L), "1,5E300");
     EXPECT_EQ(FixedToText(1, 2), "1,00");
-    EXPECT_EQ(TextToNumber("0,5"), 0.5L);
     EXPECT_EQ(TextToNumber(" -1,25E1 "), -12.5L);
-    EXPECT_EQ(TextToNumberOr("1.5", 9), 9);
     try {
         TextToNumber("0.5");
-        FAIL() << "no error";
+        FAIL() << "'0.5' parsed";
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "'0.5' is not a valid floating point value");
     }
 }
 
-// The toolkit installs the user's C locale at start-up; none of the texts may follow it.
+// The toolkit installs the user's C locale at start-up; no text may follow it.
 TEST_F(NumberText, IndependentOfTheCLocale) {
     if (std::setlocale(LC_ALL, "cs_CZ.UTF-8") == nullptr)
-        FAIL() << "the locale cs_CZ.UTF-8 is missing; create it with "
+        FAIL() << "locale cs_CZ.UTF-8 is missing; create it with "
                   "'localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8'";
-    const bool commaLocale = std::strcmp(std::localeconv()->decimal_point, ",") == 0;
+    const std::string point = std::localeconv()->decimal_point;
     const std::string general = NumberToText(1.0L / 3);
-    const std::string exponent = NumberToText(1.5e-300L);
+    const std::string exponent = NumberToText(-1.5e-300L);
     const std::string fixed = FixedToText(2.25L, 3);
     const long double parsed = TextToNumberOr("1.5", -1);
     const long double rejected = TextToNumberOr("1,5", -1);
     std::setlocale(LC_ALL, "C");
 
-    EXPECT_TRUE(commaLocale);
+    EXPECT_EQ(point, ",");
     EXPECT_EQ(general, "0.333333333333333");
-    EXPECT_EQ(exponent, "1.5E-300");
+    EXPECT_EQ(exponent, "-1.5E-300");
     EXPECT_EQ(fixed, "2.250");
     EXPECT_EQ(parsed, 1.5L);
     EXPECT_EQ(rejected, -1);
 }
 
+constexpr std::int32_t kFails = 424242; // the fallback
+
 struct IntParseCase {
     const char* text;
-    std::int32_t value; // kFails: the fallback comes back
+    std::int32_t value;
 };
-constexpr std::int32_t kFails = 424242;
 
 TEST_F(NumberText, IntParse) {
     const IntParseCase cases[] = {
         {" 12", 12},
         {"12 ", kFails},
         {"-2147483648", INT32_MIN},
-        {"2147483647", INT32_MAX},
         {"2147483648", kFails},
         {"-2147483649", kFails},
         {"99999999999999999999", kFails},
         {"$1F", 31},
         {"x1f", 31},
-        {"X1F", 31},
         {"0X1F", 31},
-        {"0x1f", 31},
         {"-$10", -16},
         {"$FFFFFFFF", -1},
-        {"$fFfFfFfF", -1},
-        {"-$FFFFFFFF", 1},
         {"-$80000000", INT32_MIN},
-        {"$00000000001F", 31},
+        {"$00000000001F", 31}, // leading zeros are free
         {"$100000000", kFails},
         {"--1", kFails},
         {"", kFails},
-        {" ", kFails},
         {"+", kFails},
-        {"$", kFails},
         {"0x", kFails},
         {"$1G", kFails},
-        {"0x1F ", kFails},
-        {"1e3", kFails},
-        {"1.0", kFails},
-        {"\t1", kFails},
         {"- 1", kFails},
         {"+5", 5},
-        {"-0", 0},
-        {"0", 0},
-        {"00012", 12},
-        {"  -7", -7},
     };
     for (const IntParseCase& c : cases)
         EXPECT_EQ(TextToIntOr(c.text, kFails), c.value) << "'" << c.text << "'";
 }
 
 TEST_F(NumberText, IntegerTexts) {
-    EXPECT_EQ(IntToText(0), "0");
     EXPECT_EQ(IntToText(-42), "-42");
     EXPECT_EQ(IntToText(INT64_MIN), "-9223372036854775808");
-    EXPECT_EQ(IntToText(INT64_MAX), "9223372036854775807");
 
     struct HexCase {
         std::int64_t v;
@@ -295,25 +236,21 @@ TEST_F(NumberText, IntegerTexts) {
         {0, 0, "0"},
         {255, 33, "FF"},
         {255, -5, "FF"},
-        {INT32_MIN, 1, "FFFFFFFF80000000"},
-        {INT64_MIN, 1, "8000000000000000"},
         {1, 32, "00000000000000000000000000000001"},
-        {0xABCDEF, 0, "ABCDEF"},
     };
     for (const HexCase& c : cases)
         EXPECT_EQ(IntToHexText(c.v, c.minDigits), c.text);
 }
 
-// Random texts from the characters that matter never throw from the fallback parsers, and
-// the throwing parser agrees with the quiet one.
-TEST_F(NumberText, RandomTextsNeverThrow) {
+// Random texts never throw from the quiet parsers, and the throwing parser agrees.
+TEST_F(NumberText, RandomTexts) {
     const std::string alphabet = " +-0123456789.,eE$xXaF\t";
     std::mt19937 rng(20240607);
     for (int i = 0; i < 20000; ++i) {
         std::string text(rng() % 12, ' ');
         for (char& c : text)
             c = alphabet[rng() % alphabet.size()];
-        if (i % 2) SetDecimalSeparator(',');
+        SetDecimalSeparator(i % 2 ? ',' : '.');
         long double quiet = 0;
         ASSERT_NO_THROW(quiet = TextToNumberOr(text, kNaN)) << "'" << text << "'";
         ASSERT_NO_THROW(TextToIntOr(text, 0)) << "'" << text << "'";
@@ -321,7 +258,6 @@ TEST_F(NumberText, RandomTextsNeverThrow) {
             EXPECT_THROW(TextToNumber(text), EConvertError) << "'" << text << "'";
         else
             EXPECT_EQ(TextToNumber(text), quiet) << "'" << text << "'";
-        SetDecimalSeparator('.');
     }
 }
 
@@ -331,7 +267,7 @@ TEST_F(NumberText, RoundTripsAreStable) {
     for (int i = 0; i < 20000; ++i) {
         long double x;
         if (i % 2) {
-            // Any normal extended value whose 15-digit text is not below the normal range.
+            // Any normal extended value whose text does not fall below the normal range.
             const std::uint64_t mantissa = rng() | (1ull << 63);
             const auto signExponent =
                 static_cast<std::uint16_t>((rng() % 0x7FFD + 2) | (rng() % 2 ? 0x8000u : 0u));
@@ -340,7 +276,6 @@ TEST_F(NumberText, RoundTripsAreStable) {
             std::memcpy(bytes + 8, &signExponent, 2);
             std::memcpy(&x, bytes, sizeof x);
         } else {
-            // Everyday magnitudes.
             x = std::ldexp(static_cast<long double>(rng()) / 0x1p64L,
                            static_cast<int>(rng() % 120) - 60);
         }
