@@ -276,7 +276,8 @@ std::string NumberToText(long double x) {
 }
 
 std::string FixedToText(long double x, std::int32_t decimals) {
-    const std::int64_t places = std::clamp(decimals, 0, kMaxFixedDecimals);
+    // The digits are rounded for the places asked for; at most 18 of them are written.
+    const std::int64_t places = std::max(decimals, 0);
     const Decimal d = ToDecimal(x, places);
     if (d.kind != Kind::Finite) return SpecialText(d);
     if (d.exponent > kPrecision) return ExponentForm(d, places <= 4 ? places : 0);
@@ -294,7 +295,8 @@ std::string FixedToText(long double x, std::int32_t decimals) {
     if (places > 0) {
         std::string fraction(static_cast<std::size_t>(d.exponent < 0 ? -d.exponent : 0), '0');
         fraction.append(d.digits, static_cast<std::size_t>(used));
-        fraction.resize(static_cast<std::size_t>(places), '0');
+        fraction.resize(static_cast<std::size_t>(std::min<std::int64_t>(places, kMaxFixedDecimals)),
+                        '0');
         text += separator;
         text += fraction;
     }

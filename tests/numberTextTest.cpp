@@ -87,8 +87,8 @@ TEST_F(NumberText, FixedForm) {
         {123456789012345.6L, 2, "123456789012346.00"},
         {999999999999999.9L, 0, "1E15"},
         {5e-19L, 18, "0.000000000000000001"},
-        // Past 18 places: 18 places, rounded at the last one.
-        {1.2345678999e-10L, 30, "0.000000000123456790"},
+        // Past 18 places: the digits rounded for all the places asked, cut after 18.
+        {1.2345678999e-10L, 30, "0.000000000123456789"},
         {0.5L, INT32_MAX, "0.500000000000000000"},
         {1234, -2, "1234"}, // a negative count counts as 0
         {2.5L, INT32_MIN, "3"},
