@@ -312,7 +312,17 @@ void TQuarnSpinButton::changeEvent(QEvent* event) {
 
 void TQuarnSpinButton::paintEvent(QPaintEvent*) {
     if (!isEnabled()) FPressActive = false;
-    if (FFacesSize != size() || FFacesStale) RebuildFaces();
+    if (FFacesSize != size() || FFacesStale) {
+        try {
+            RebuildFaces();
+        } catch (...) {
+            // A build that fails waits for the next change instead of failing (and showing
+            // its error) again at every paint.
+            FFacesSize = size();
+            FFacesStale = false;
+            throw;
+        }
+    }
     FFacesStale = false;
 
     const QImage* face = &FNormalFace;

@@ -10,7 +10,11 @@ std::function<QImage(const char*)>& hook() {
 } // namespace
 
 QImage loadBitmapResource(const char* name) {
-    if (hook()) return hook()(name);
+    if (hook()) {
+        // A copy: the hook may replace itself while it runs.
+        const std::function<QImage(const char*)> h = hook();
+        return h(name);
+    }
     if (!name) return QImage();
     return QImage(QStringLiteral(":/") + QString::fromLatin1(name), "BMP");
 }

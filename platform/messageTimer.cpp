@@ -53,7 +53,7 @@ void MessageTimer::restart() {
         manualClock->add(this);
         FDue = manualClock->now() + FInterval;
     } else
-        FTimerId = startTimer(FInterval);
+        FTimerId = startTimer(FInterval, Qt::PreciseTimer); // never early, like the classic timer
 }
 
 void MessageTimer::timerEvent(QTimerEvent* event) {

@@ -30,8 +30,8 @@ void drawButton(QPainter& p, QStyle* style, int state, const QRect& r) {
 }
 
 // The style draws spin buttons only as parts of a whole spin box, in sizes of its own: the
-// box is drawn off screen twice as high as the part and its up or down button stretched
-// onto the rectangle.
+// box is drawn off screen twice as high as the part and its up or down button scaled onto
+// the rectangle without smoothing, which keeps the arrow crisp.
 void drawSpinPart(QPainter& p, QStyle* style, int part, int state, const QRect& r) {
     const QStyle::SubControl sc = part == SPNP_DOWN ? QStyle::SC_SpinBoxDown : QStyle::SC_SpinBoxUp;
     QStyleOptionSpinBox opt;
@@ -39,7 +39,7 @@ void drawSpinPart(QPainter& p, QStyle* style, int part, int state, const QRect& 
     opt.state = baseState(state);
     opt.palette = QApplication::palette();
     opt.direction = Qt::LeftToRight;
-    opt.frame = false;
+    opt.frame = true;
     opt.buttonSymbols = QAbstractSpinBox::UpDownArrows;
     opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
     opt.subControls = sc;
@@ -54,7 +54,6 @@ void drawSpinPart(QPainter& p, QStyle* style, int part, int state, const QRect& 
         QPainter sp(&scratch);
         style->drawComplexControl(QStyle::CC_SpinBox, &opt, &sp, nullptr);
     }
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(r, scratch, source);
 }
 } // namespace
@@ -72,6 +71,13 @@ void drawThemePart(QImage& image, const QRegion* clip, ThemeClass cls, int part,
         drawButton(p, style, state, r);
     else
         drawSpinPart(p, style, part, state, r);
+    // Qt's styles show hover faintly or not at all (Fusion's spin buttons, the Windows
+    // style), so a hot part also gets a light wash of the highlight colour.
+    if (state == stateHot) {
+        QColor wash = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+        wash.setAlpha(56);
+        p.fillRect(r, wash);
+    }
 }
 
 QColor themeColor(ThemeClass, int, int, int property) {

@@ -1,15 +1,19 @@
 #include "uQuarnSpinEdit.h"
 
 #include "application.h"
+#include "bitmapResource.h"
 #include "messageTimer.h"
+#include "systemColors.h"
 #include "visualStyles.h"
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QStyleFactory>
 #include <QtTest>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -615,6 +619,446 @@ TEST_F(SpinFixture, AnySizeSurvivesPressesAndPaints) {
             }
         }
     }
+}
+
+// ================================================================ faces
+
+using Picture = std::vector<std::string>; // top row first, X black
+
+const Picture upArrow{"..XX..", ".XXXX.", "XXXXXX", "..XX..", "..XX..", "..XX.."};
+const Picture downArrow{"..XX..", "..XX..", "..XX..", "XXXXXX", ".XXXX.", "..XX.."};
+const Picture upPole{"...X...", "..XXX..", ".XXXXX.", "XXXXXXX"};
+const Picture downPole{"XXXXXXX", ".XXXXX.", "..XXX..", "...X..."};
+
+// The picture's black pixels are black in the face and its white ones are not.
+::testing::AssertionResult glyphAt(const QImage& face, const Picture& picture, int x0, int y0) {
+    for (int y = 0; y < int(picture.size()); ++y)
+        for (int x = 0; x < int(picture[y].size()); ++x) {
+            const bool black = face.pixel(x0 + x, y0 + y) == qRgb(0, 0, 0);
+            if (black != (picture[y][x] == 'X'))
+                return ::testing::AssertionFailure()
+                       << "glyph pixel " << x << "," << y << " at " << x0 + x << "," << y0 + y;
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// The pixels of a colour inside a rows band, as a bounding box plus a count.
+struct Blob {
+    QRect box;
+    int count = 0;
+};
+Blob pixelsOf(const QImage& face, QRgb colour, int rowFrom = 0, int rowTo = INT_MAX) {
+    Blob b;
+    for (int y = std::max(0, rowFrom); y < std::min(face.height(), rowTo); ++y)
+        for (int x = 0; x < face.width(); ++x)
+            if (face.pixel(x, y) == colour) {
+                b.box |= QRect(x, y, 1, 1);
+                ++b.count;
+            }
+    return b;
+}
+
+QImage monoGlyph(int w, int h) {
+    QImage g(w, h, QImage::Format_Mono);
+    g.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    g.fill(0u);
+    return g;
+}
+
+// A control on its own, faces built at once; distinct system colours so every pixel
+// tells which colour it got.
+class FacesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = QApplication::palette();
+        QPalette p = saved;
+        p.setColor(QPalette::Button, QColor(200, 200, 200));
+        p.setColor(QPalette::Light, QColor(255, 255, 255));
+        p.setColor(QPalette::Midlight, QColor(225, 225, 225));
+        p.setColor(QPalette::Dark, QColor(128, 128, 128));
+        p.setColor(QPalette::Mid, QColor(160, 160, 160));
+        p.setColor(QPalette::Shadow, QColor(64, 64, 64));
+        QApplication::setPalette(p);
+        setVisualStylesOverride(false);
+        TApplication::setErrorBox([this](const QString&, const QString& text) { errors << text; });
+    }
+    void TearDown() override {
+        spin.reset();
+        setBitmapResourceHook({});
+        setVisualStylesOverride(std::nullopt);
+        TApplication::setErrorBox({});
+        QApplication::setPalette(saved);
+    }
+    void make(int w, int h, TSpinButtonStyle style, bool themed = false) {
+        setVisualStylesOverride(themed);
+        spin = std::make_unique<TQuarnSpinButton>();
+        spin->SetButtonStyle(style);
+        spin->resize(w, h);
+        rebuild();
+    }
+    void rebuild() { spin->grab(); }
+    const QImage& face(TSpinFace f) const { return spin->Face(f); }
+
+    QPalette saved;
+    std::unique_ptr<TQuarnSpinButton> spin;
+    QStringList errors;
+};
+
+const TSpinFace classicFaces[] = {TSpinFace::Normal, TSpinFace::TopPressed,
+                                  TSpinFace::BottomPressed};
+const TSpinFace allFaces[] = {TSpinFace::Normal, TSpinFace::TopPressed, TSpinFace::BottomPressed,
+                              TSpinFace::TopHot, TSpinFace::BottomHot};
+
+struct DiagonalFaceCase {
+    const char* name;
+    TSpinFace face;
+    QPoint upAt;
+    QColor (*upper)(), (*middle)(), (*lower)();
+    QColor (*outerLeft)(), (*innerLeft)(), (*innerRight)(), (*outerRight)();
+};
+
+class ClassicDiagonalFace : public FacesTest,
+                            public ::testing::WithParamInterface<DiagonalFaceCase> {};
+
+TEST_P(ClassicDiagonalFace, ArrowsLinesAndEdgesOfTheFace) {
+    const DiagonalFaceCase& c = GetParam();
+    make(20, 20, sbsDefault);
+    const QImage& f = face(c.face);
+    ASSERT_EQ(f.size(), QSize(20, 20));
+    EXPECT_TRUE(glyphAt(f, upArrow, c.upAt.x(), c.upAt.y()));
+    EXPECT_TRUE(glyphAt(f, downArrow, 11, 11));
+    for (int x = 1; x <= 17; ++x)
+        ASSERT_EQ(f.pixel(x, 18 - x), c.upper().rgb()) << "upper line at x " << x;
+    for (int x = 2; x <= 18; ++x) {
+        ASSERT_EQ(f.pixel(x, 19 - x), c.middle().rgb()) << "middle line at x " << x;
+        ASSERT_EQ(f.pixel(x, 20 - x), c.lower().rgb()) << "lower line at x " << x;
+    }
+    for (int i : {5, 10}) {
+        EXPECT_EQ(f.pixel(0, i), c.outerLeft().rgb());
+        EXPECT_EQ(f.pixel(i, 0), c.outerLeft().rgb());
+        EXPECT_EQ(f.pixel(1, i), c.innerLeft().rgb());
+        EXPECT_EQ(f.pixel(18, 10 + i / 5), c.innerRight().rgb());
+        EXPECT_EQ(f.pixel(10 + i / 5, 18), c.innerRight().rgb());
+        EXPECT_EQ(f.pixel(19, i), c.outerRight().rgb());
+        EXPECT_EQ(f.pixel(i, 19), c.outerRight().rgb());
+    }
+    EXPECT_EQ(f.pixel(5, 10), clBtnFace().rgb()) << "the fill";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, ClassicDiagonalFace,
+                         ::testing::Values(DiagonalFaceCase{"normal",
+                                                            TSpinFace::Normal,
+                                                            {3, 3},
+                                                            clBtnShadow,
+                                                            clWindowFrame,
+                                                            clBtnHighlight,
+                                                            clBtnHighlight,
+                                                            cl3DLight,
+                                                            clBtnShadow,
+                                                            cl3DDkShadow},
+                                           DiagonalFaceCase{"top_pressed",
+                                                            TSpinFace::TopPressed,
+                                                            {4, 4},
+                                                            clBtnFace,
+                                                            clBtnHighlight,
+                                                            clBtnHighlight,
+                                                            cl3DDkShadow,
+                                                            clBtnShadow,
+                                                            clBtnShadow,
+                                                            cl3DDkShadow},
+                                           DiagonalFaceCase{"bottom_pressed",
+                                                            TSpinFace::BottomPressed,
+                                                            {3, 3},
+                                                            clBtnShadow,
+                                                            clBtnShadow,
+                                                            clWindowFrame,
+                                                            clBtnHighlight,
+                                                            cl3DLight,
+                                                            cl3DLight,
+                                                            clBtnHighlight}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FacesTest, ClassicStackedShowsTheTrianglesInEveryFace) {
+    make(20, 20, sbsClassic);
+    for (TSpinFace f : classicFaces) {
+        EXPECT_TRUE(glyphAt(face(f), upPole, 6, 3));
+        EXPECT_TRUE(glyphAt(face(f), downPole, 6, 13));
+    }
+    // The pressed half only sinks its edge.
+    EXPECT_EQ(face(TSpinFace::Normal).pixel(0, 5), clBtnHighlight().rgb());
+    EXPECT_EQ(face(TSpinFace::TopPressed).pixel(0, 5), cl3DDkShadow().rgb());
+    EXPECT_EQ(face(TSpinFace::BottomPressed).pixel(0, 15), cl3DDkShadow().rgb());
+    EXPECT_EQ(face(TSpinFace::Normal).pixel(5, 10), clBtnHighlight().rgb())
+        << "the shared row shows the bottom box's edge";
+}
+
+struct StackedBoxCase {
+    const char* name;
+    TSpinFace face;
+    QRect topBox, downBox; // where a glyph larger than its box shows
+};
+
+class ClassicStackedBoxes : public FacesTest,
+                            public ::testing::WithParamInterface<StackedBoxCase> {};
+
+TEST_P(ClassicStackedBoxes, GlyphsAreClippedToTheirBoxes) {
+    const StackedBoxCase& c = GetParam();
+    make(20, 20, sbsClassic);
+    spin->SetUpGlyph(monoGlyph(24, 20));  // taller than the bottom box: anchored at the top
+    spin->SetDownGlyph(monoGlyph(24, 5)); // fits the height, overflows the width
+    rebuild();
+    const QImage& f = face(c.face);
+    const Blob top = pixelsOf(f, qRgb(0, 0, 0), 0, 11);
+    EXPECT_EQ(top.box, c.topBox);
+    EXPECT_EQ(top.count, c.topBox.width() * c.topBox.height());
+    const Blob down = pixelsOf(f, qRgb(0, 0, 0), 11);
+    EXPECT_EQ(down.box, c.downBox);
+    EXPECT_EQ(down.count, c.downBox.width() * c.downBox.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, ClassicStackedBoxes,
+                         ::testing::Values(StackedBoxCase{"normal", TSpinFace::Normal,
+                                                          QRect(2, 2, 16, 7), QRect(2, 12, 16, 5)},
+                                           StackedBoxCase{"top_pressed", TSpinFace::TopPressed,
+                                                          QRect(2, 2, 16, 6), QRect(2, 13, 16, 5)},
+                                           StackedBoxCase{"bottom_pressed",
+                                                          TSpinFace::BottomPressed,
+                                                          QRect(2, 2, 16, 7), QRect(2, 12, 16, 5)}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FacesTest, ATallDownGlyphIsAnchoredAtTheBottomEdge) {
+    make(20, 20, sbsClassic);
+    spin->SetDownGlyph(monoGlyph(24, 20));
+    rebuild();
+    EXPECT_EQ(pixelsOf(face(TSpinFace::Normal), qRgb(0, 0, 0), 10).box, QRect(2, 11, 16, 7));
+}
+
+struct PlacementCase {
+    const char* name;
+    int w, h;
+    QPoint up, upPressed, down;
+};
+
+class DiagonalPlacement : public FacesTest, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(DiagonalPlacement, ArrowsStandAtTheQuarterCentresWithTheirOffsets) {
+    const PlacementCase& c = GetParam();
+    make(c.w, c.h, sbsDefault);
+    EXPECT_TRUE(glyphAt(face(TSpinFace::Normal), upArrow, c.up.x(), c.up.y()));
+    EXPECT_TRUE(glyphAt(face(TSpinFace::TopPressed), upArrow, c.upPressed.x(), c.upPressed.y()));
+    for (TSpinFace f : classicFaces)
+        EXPECT_TRUE(glyphAt(face(f), downArrow, c.down.x(), c.down.y()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, DiagonalPlacement,
+                         ::testing::Values(
+                             // 22 / 4 - 3 = 2.5 rounds to 2; 66 / 4 - 3 = 13.5 rounds to 14.
+                             PlacementCase{
+                                 "w22_halves_round_to_even", 22, 20, {3, 3}, {4, 4}, {13, 11}},
+                             PlacementCase{"wide_40x20", 40, 20, {8, 3}, {9, 4}, {26, 11}},
+                             PlacementCase{"tall_20x30", 20, 30, {3, 5}, {4, 6}, {11, 19}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FacesTest, AWideControlSplitsAlongItsOwnDiagonal) {
+    make(40, 20, sbsDefault);
+    const QImage& f = face(TSpinFace::Normal);
+    const QRect arrows[] = {QRect(8, 3, 6, 6), QRect(26, 11, 6, 6)};
+    // The middle line runs from (38, 1) toward (1, 18); every pixel of it that the lower
+    // line does not cover lies within half a pixel of that line.
+    int onLine = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) {
+            if (f.pixel(x, y) != clWindowFrame().rgb() || arrows[0].contains(x, y) ||
+                arrows[1].contains(x, y))
+                continue;
+            const double lineY = 1 + (38.0 - x) * 17.0 / 37.0;
+            EXPECT_LE(std::abs(y - lineY), 0.5 + 1e-9) << x << "," << y;
+            ++onLine;
+        }
+    EXPECT_GE(onLine, 15);
+    EXPECT_EQ(f.pixel(1, 17), clBtnShadow().rgb()) << "the upper line starts at (1, 17)";
+}
+
+TEST_F(FacesTest, AUserGlyphIsDrawnInEveryFaceAndStaysAsAssigned) {
+    for (bool themed : {false, true}) {
+        make(20, 20, sbsDefault, themed);
+        QImage glyph(5, 4, QImage::Format_RGB32);
+        glyph.fill(qRgb(255, 0, 0));
+        glyph.setPixel(0, 3, qRgb(0, 255, 0)); // bottom-left: the transparent colour
+        glyph.setPixel(4, 0, qRgb(0, 255, 0));
+        spin->SetUpGlyph(glyph);
+        for (int i = 0; i < 3; ++i) {
+            spin->SetButtonStyle(i % 2 ? sbsClassic : sbsDefault);
+            rebuild();
+        }
+        spin->SetButtonStyle(sbsDefault);
+        rebuild();
+        EXPECT_EQ(spin->UpGlyph(), glyph);
+        EXPECT_TRUE(spin->DownGlyph().isNull()) << "the default stays out of the slot";
+        // Round(20 / 4 - 2.5) = 2 across, Round(5 - 2) = 3 down, plus the offset.
+        for (TSpinFace f :
+             themed ? std::vector<TSpinFace>(std::begin(allFaces), std::end(allFaces))
+                    : std::vector<TSpinFace>(std::begin(classicFaces), std::end(classicFaces))) {
+            const QPoint at = !themed && f == TSpinFace::TopPressed ? QPoint(4, 5) : QPoint(3, 4);
+            const Blob red = pixelsOf(face(f), qRgb(255, 0, 0));
+            EXPECT_EQ(red.box, QRect(at, QSize(5, 4))) << int(f);
+            EXPECT_EQ(red.count, 18) << "two transparent pixels";
+            EXPECT_TRUE(glyphAt(face(f), downArrow, 11, 11));
+        }
+        spin->SetUpGlyph(QImage());
+        rebuild();
+        EXPECT_TRUE(glyphAt(face(TSpinFace::Normal), upArrow, 3, 3)) << "the default is back";
+    }
+}
+
+TEST_F(FacesTest, ThemedDiagonalBuildsFiveFacesWithTheArrowsStill) {
+    make(20, 20, sbsDefault, true);
+    for (TSpinFace f : allFaces) {
+        ASSERT_EQ(face(f).size(), QSize(20, 20));
+        EXPECT_TRUE(glyphAt(face(f), upArrow, 3, 3)) << int(f);
+        EXPECT_TRUE(glyphAt(face(f), downArrow, 11, 11)) << int(f);
+    }
+}
+
+// Which pixels differ from the normal face, and whether they all lie in a given part.
+template <typename Inside>
+void expectDifferOnlyWhere(const QImage& normal, const QImage& other, Inside inside,
+                           const char* what) {
+    int differing = 0;
+    for (int y = 0; y < normal.height(); ++y)
+        for (int x = 0; x < normal.width(); ++x)
+            if (normal.pixel(x, y) != other.pixel(x, y)) {
+                ++differing;
+                ASSERT_TRUE(inside(x, y)) << what << " differs at " << x << "," << y;
+            }
+    EXPECT_GT(differing, 0) << what << " looks like the normal face";
+}
+
+struct ThemedCase {
+    const char* name;
+    TSpinButtonStyle style;
+    int w, h;
+};
+
+class ThemedFaces : public FacesTest, public ::testing::WithParamInterface<ThemedCase> {};
+
+TEST_P(ThemedFaces, EachFaceDiffersFromTheNormalOneOnlyInItsHalf) {
+    const ThemedCase& c = GetParam();
+    for (const char* style : {"Fusion", "Windows"}) {
+        QApplication::setStyle(QStyleFactory::create(style));
+        make(c.w, c.h, c.style, true);
+        const QImage& normal = face(TSpinFace::Normal);
+        const int w = c.w, h = c.h;
+        // Signed distance of a pixel centre from the diagonal (-1, h + 1) to (w + 1, -1);
+        // the polygon regions may give a pixel that the line grazes to either side.
+        const auto side = [w, h](int x, int y) {
+            return (double(w + 2) * (y + 1.5) + double(h + 2) * (x + 1.5) -
+                    double(w + 2) * (h + 2)) /
+                   std::hypot(double(w + 2), double(h + 2));
+        };
+        const auto upperPart = [&](int x, int y) {
+            return c.style == sbsClassic ? y <= h / 2 : side(x, y) < 1;
+        };
+        const auto lowerPart = [&](int x, int y) {
+            return c.style == sbsClassic ? y >= h / 2 : side(x, y) > -1;
+        };
+        expectDifferOnlyWhere(normal, face(TSpinFace::TopPressed), upperPart, "top pressed");
+        expectDifferOnlyWhere(normal, face(TSpinFace::TopHot), upperPart, "top hot");
+        expectDifferOnlyWhere(normal, face(TSpinFace::BottomPressed), lowerPart, "bottom pressed");
+        expectDifferOnlyWhere(normal, face(TSpinFace::BottomHot), lowerPart, "bottom hot");
+        EXPECT_NE(face(TSpinFace::TopHot), face(TSpinFace::TopPressed));
+        EXPECT_NE(face(TSpinFace::BottomHot), face(TSpinFace::BottomPressed));
+    }
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, ThemedFaces,
+                         ::testing::Values(ThemedCase{"diagonal_20x20", sbsDefault, 20, 20},
+                                           ThemedCase{"diagonal_37x16", sbsDefault, 37, 16},
+                                           ThemedCase{"stacked_20x20", sbsClassic, 20, 20},
+                                           ThemedCase{"stacked_31x17", sbsClassic, 31, 17}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FacesTest, ThemedStackedShowsNoGlyph) {
+    make(20, 20, sbsClassic, true);
+    std::vector<QImage> plain;
+    for (TSpinFace f : allFaces)
+        plain.push_back(face(f));
+    spin->SetUpGlyph(monoGlyph(6, 6));
+    spin->SetDownGlyph(monoGlyph(6, 6));
+    rebuild();
+    for (size_t i = 0; i < std::size(allFaces); ++i)
+        EXPECT_EQ(face(allFaces[i]), plain[i]) << i;
+}
+
+TEST_F(FacesTest, SwitchingTheApplicationStyleRebuildsAtTheNextPaint) {
+    setVisualStylesOverride(std::nullopt);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    spin = std::make_unique<TQuarnSpinButton>();
+    spin->grab();
+    ASSERT_FALSE(face(TSpinFace::TopHot).isNull()) << "themed under Fusion";
+    const QImage themed = face(TSpinFace::Normal);
+
+    QApplication::setStyle(QStyleFactory::create("Windows"));
+    spin->grab();
+    EXPECT_TRUE(glyphAt(face(TSpinFace::TopPressed), upArrow, 4, 4)) << "classic now";
+    EXPECT_EQ(face(TSpinFace::Normal).pixel(10, 9), clWindowFrame().rgb());
+    EXPECT_EQ(spin->grab().toImage().convertToFormat(QImage::Format_RGB32),
+              face(TSpinFace::Normal));
+
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    spin->grab();
+    EXPECT_EQ(face(TSpinFace::Normal), themed);
+}
+
+struct FailingLoadCase {
+    const char* name;
+    TSpinButtonStyle style;
+    bool themed;
+    const char* failOn; // loaded after the up glyph's default
+};
+
+class FailingBuild : public FacesTest, public ::testing::WithParamInterface<FailingLoadCase> {};
+
+TEST_P(FailingBuild, AnErrorInABuildLeavesTheGlyphSlotsAsTheyWere) {
+    const FailingLoadCase& c = GetParam();
+    std::map<std::string, QImage> real;
+    for (const char* name :
+         {"QUARNSPINUP", "QUARNSPINDOWN", "QUARNSPINUPPOLE", "QUARNSPINDOWNPOLE"})
+        real[name] = loadBitmapResource(name);
+    for (bool userUp : {false, true}) {
+        make(20, 20, c.style, c.themed);
+        errors.clear();
+        const QImage user = monoGlyph(3, 3);
+        if (userUp) spin->SetUpGlyph(user);
+        setBitmapResourceHook([&](const char* name) -> QImage {
+            if (std::string(name) == c.failOn) throw std::runtime_error("no glyph");
+            return real[name];
+        });
+        spin->SetButtonStyle(c.style == sbsDefault ? sbsClassic : sbsDefault);
+        spin->SetButtonStyle(c.style);
+        rebuild();
+        QApplication::processEvents();
+        rebuild(); // a failed build is not retried at every paint
+        setBitmapResourceHook({});
+        EXPECT_EQ(errors, QStringList{"no glyph."});
+        EXPECT_EQ(spin->UpGlyph(), userUp ? user : QImage()) << "a default left its slot again";
+        EXPECT_TRUE(spin->DownGlyph().isNull());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, FailingBuild,
+    ::testing::Values(FailingLoadCase{"classic_diagonal", sbsDefault, false, "QUARNSPINDOWN"},
+                      FailingLoadCase{"classic_stacked", sbsClassic, false, "QUARNSPINDOWNPOLE"},
+                      FailingLoadCase{"themed_diagonal", sbsDefault, true, "QUARNSPINDOWN"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FacesTest, AMissingDefaultGlyphDrawsNothing) {
+    setBitmapResourceHook([](const char*) { return QImage(); });
+    make(20, 20, sbsDefault);
+    EXPECT_EQ(pixelsOf(face(TSpinFace::Normal), qRgb(0, 0, 0)).count, 17) << "only the line";
+    EXPECT_TRUE(spin->UpGlyph().isNull());
 }
 
 } // namespace
