@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -367,6 +369,7 @@ void TQuarnSpinButton::PaintClassicFace(QImage& face, TSpinHalf pressed) {
     DefaultGlyphSlot up(FUpGlyph, FUpGlyph.isEmpty());
     DefaultGlyphSlot down(FDownGlyph, FDownGlyph.isEmpty());
     face = newFace();
+    if (face.isNull()) return;
     ClassicFaceState state{face, PixelCanvas(&face), pressed, EDGE_RAISED, EDGE_RAISED, up, down};
     state.canvas.setBrushColor(clBtnFace());
     state.canvas.fillRect(face.rect());

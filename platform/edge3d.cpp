@@ -2,6 +2,9 @@
 
 #include "systemColors.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 struct RingColors {
     QColor topLeft, bottomRight;
@@ -28,14 +31,23 @@ bool innerColors(unsigned edge, bool soft, RingColors& c) {
     return true;
 }
 
-void row(PixelCanvas& canvas, int y, int x0, int x1, const QColor& c) {
-    for (int x = x0; x <= x1; ++x)
-        canvas.setPixel(x, y, c);
+// Runs are cut to the image first, so a huge rectangle costs no more than the image.
+void row(PixelCanvas& canvas, qint64 y, qint64 x0, qint64 x1, const QColor& c) {
+    const QImage* image = canvas.image();
+    if (!image || y < 0 || y >= image->height()) return;
+    x0 = std::max<qint64>(x0, 0);
+    x1 = std::min<qint64>(x1, image->width() - 1);
+    for (qint64 x = x0; x <= x1; ++x)
+        canvas.setPixel(int(x), int(y), c);
 }
 
-void column(PixelCanvas& canvas, int x, int y0, int y1, const QColor& c) {
-    for (int y = y0; y <= y1; ++y)
-        canvas.setPixel(x, y, c);
+void column(PixelCanvas& canvas, qint64 x, qint64 y0, qint64 y1, const QColor& c) {
+    const QImage* image = canvas.image();
+    if (!image || x < 0 || x >= image->width()) return;
+    y0 = std::max<qint64>(y0, 0);
+    y1 = std::min<qint64>(y1, image->height() - 1);
+    for (qint64 y = y0; y <= y1; ++y)
+        canvas.setPixel(int(x), int(y), c);
 }
 } // namespace
 
@@ -43,7 +55,9 @@ void drawEdge(PixelCanvas& canvas, WinRect& rect, unsigned edge, unsigned flags)
     const bool soft = flags & BF_SOFT;
     const bool left = flags & BF_LEFT, top = flags & BF_TOP;
     const bool right = flags & BF_RIGHT, bottom = flags & BF_BOTTOM;
-    const int l = rect.left, t = rect.top, r = rect.right - 1, b = rect.bottom - 1;
+    // 64-bit, so that rectangles at the ends of the int range cannot overflow.
+    const qint64 l = rect.left, t = rect.top, r = qint64(rect.right) - 1,
+                 b = qint64(rect.bottom) - 1;
     int rings = 0;
 
     RingColors c;
@@ -56,17 +70,20 @@ void drawEdge(PixelCanvas& canvas, WinRect& rect, unsigned edge, unsigned flags)
     }
     if (innerColors(edge, soft, c)) {
         ++rings;
-        const int x0 = left ? l + 1 : l, x1 = right ? r - 1 : r;
-        const int y0 = top ? t + 1 : t, y1 = bottom ? b - 1 : b;
+        const qint64 x0 = left ? l + 1 : l, x1 = right ? r - 1 : r;
+        const qint64 y0 = top ? t + 1 : t, y1 = bottom ? b - 1 : b;
         if (top) row(canvas, t + 1, x0, x1, c.topLeft);
         if (left) column(canvas, l + 1, y0, y1, c.topLeft);
         if (bottom) row(canvas, b - 1, x0, x1, c.bottomRight);
         if (right) column(canvas, r - 1, y0, y1, c.bottomRight);
     }
     if (flags & BF_ADJUST) {
-        if (left) rect.left += rings;
-        if (top) rect.top += rings;
-        if (right) rect.right -= rings;
-        if (bottom) rect.bottom -= rings;
+        const auto moved = [](int side, qint64 by) {
+            return int(std::clamp<qint64>(side + by, INT_MIN, INT_MAX));
+        };
+        if (left) rect.left = moved(rect.left, rings);
+        if (top) rect.top = moved(rect.top, rings);
+        if (right) rect.right = moved(rect.right, -rings);
+        if (bottom) rect.bottom = moved(rect.bottom, -rings);
     }
 }

@@ -1,12 +1,8 @@
 #include "messageTimer.h"
 
-#include "application.h"
-
-#include <QtTest>
-
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -77,29 +73,6 @@ TEST_F(MessageTimerTest, AnIntervalChangedInTheHandlerCountsFromThatTick) {
     });
     clock.advance(700);
     EXPECT_EQ(ticks, (std::vector<qint64>{400, 500, 600, 700}));
-}
-
-TEST_F(MessageTimerTest, AHandlerErrorReachesTheErrorBoxAndTicksGoOn) {
-    QStringList shown;
-    TApplication::setErrorBox([&](const QString&, const QString& text) { shown << text; });
-    timer.setInterval(100);
-    timer.setHandler([] { throw std::runtime_error("boom"); });
-    clock.advance(200);
-    TApplication::setErrorBox({});
-    EXPECT_EQ(shown, (QStringList{"boom.", "boom."}));
-}
-
-TEST(MessageTimerRealClock, ATickArrivesThroughTheEventLoopNoEarlierThanItsPeriod) {
-    MessageTimer timer;
-    QElapsedTimer since;
-    qint64 firstAt = -1;
-    since.start();
-    timer.setHandler([&] {
-        if (firstAt < 0) firstAt = since.elapsed();
-    });
-    timer.setInterval(50);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return firstAt >= 0; }, 5000));
-    EXPECT_GE(firstAt, 50);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "themeParts.h"
 
 #include <QApplication>
-#include <QPalette>
 #include <QStyleFactory>
 
 #include <gtest/gtest.h>
@@ -65,17 +64,6 @@ TEST(ThemeParts, EmptyRectanglesAndNullImagesDrawNothing) {
     drawThemePart(image, nullptr, ThemeClass::Spin, SPNP_DOWN, 3, WinRect{5, 5, 1, 1});
     EXPECT_EQ(image.pixel(0, 0), QColor(Qt::magenta).rgb());
     EXPECT_EQ(image.pixel(3, 3), QColor(Qt::magenta).rgb());
-}
-
-TEST(ThemeParts, LineColoursComeFromThePalette) {
-    const QPalette p = QApplication::palette();
-    const auto colour = [](int prop) {
-        return themeColor(ThemeClass::Button, BP_PUSHBUTTON, PBS_NORMAL, prop);
-    };
-    EXPECT_EQ(colour(TMT_EDGELIGHTCOLOR), p.color(QPalette::Light));
-    EXPECT_EQ(colour(TMT_BORDERCOLORHINT), p.color(QPalette::Shadow));
-    EXPECT_EQ(colour(TMT_EDGESHADOWCOLOR), p.color(QPalette::Mid));
-    EXPECT_EQ(colour(1234), p.color(QPalette::Button)) << "no value: a colour all the same";
 }
 
 } // namespace

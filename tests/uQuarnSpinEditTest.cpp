@@ -73,6 +73,8 @@ protected:
         spin->installEventFilter(&paints);
         host->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(host.get()));
+        // The pointer starts off the control, wherever the last test left it.
+        QTest::mouseMove(host.get(), QPoint(host->width() - 2, host->height() - 2));
         TApplication::setErrorBox([this](const QString&, const QString& text) { errors << text; });
     }
 
@@ -105,6 +107,7 @@ protected:
 
 // ---------------------------------------------------------------- the half test
 
+// A press at a point, and the half it hits.
 struct HalfCase {
     const char* name;
     TSpinButtonStyle style;
@@ -146,18 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- holding
 
-struct HoldCase {
-    const char* name;
-    TSpinButtonStyle style;
-    int w, h;
-    QPoint at;
-    bool bottom;
-};
-
-class HoldTest : public SpinFixture, public ::testing::WithParamInterface<HoldCase> {};
+class HoldTest : public SpinFixture, public ::testing::WithParamInterface<HalfCase> {};
 
 TEST_P(HoldTest, OneSecondRaisesEightEventsAtThePressAndFrom400msEvery100ms) {
-    const HoldCase& c = GetParam();
+    const HalfCase& c = GetParam();
     make(c.w, c.h, c.style);
     press(c.at);
     clock->advance(1000);
@@ -172,12 +167,12 @@ TEST_P(HoldTest, OneSecondRaisesEightEventsAtThePressAndFrom400msEvery100ms) {
 
 INSTANTIATE_TEST_SUITE_P(
     Holds, HoldTest,
-    ::testing::Values(HoldCase{"diagonal_top", sbsDefault, 20, 20, {5, 5}, false},
-                      HoldCase{"diagonal_bottom", sbsDefault, 20, 20, {15, 15}, true},
-                      HoldCase{"stacked_top", sbsClassic, 20, 20, {10, 3}, false},
-                      HoldCase{"stacked_bottom", sbsClassic, 20, 20, {10, 15}, true},
-                      HoldCase{"wide_diagonal_bottom", sbsDefault, 45, 17, {40, 15}, true},
-                      HoldCase{"wide_stacked_top", sbsClassic, 45, 17, {40, 8}, false}),
+    ::testing::Values(HalfCase{"diagonal_top", sbsDefault, 20, 20, {5, 5}, false},
+                      HalfCase{"diagonal_bottom", sbsDefault, 20, 20, {15, 15}, true},
+                      HalfCase{"stacked_top", sbsClassic, 20, 20, {10, 3}, false},
+                      HalfCase{"stacked_bottom", sbsClassic, 20, 20, {10, 15}, true},
+                      HalfCase{"wide_diagonal_bottom", sbsDefault, 45, 17, {40, 15}, true},
+                      HalfCase{"wide_stacked_top", sbsClassic, 45, 17, {40, 8}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SpinFixture, HoldingTheTopHalfStepsAPaceOf20DownTo12) {
@@ -337,32 +332,23 @@ TEST_F(SpinFixture, AHandlerErrorInThePressLeavesTheHalfPressedUntilAReleaseInsi
     release({3, 3});
 }
 
-TEST_F(SpinFixture, ReleaseOutsideWithoutAMoveLeavesTheHalfPressedAndTicksIdle) {
+TEST_F(SpinFixture, ReleaseOutsideWithoutAMoveLeavesThePressedHalfForTheNextPress) {
     make();
     press({5, 5});
+    clock->advance(100);
     // Sent straight to the control: no move outside is reported before this release.
     QMouseEvent up(QEvent::MouseButtonRelease, QPointF(70, 70), spin->mapToGlobal(QPointF(70, 70)),
                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(spin, &up);
-    EXPECT_EQ(shown(), TSpinFace::TopPressed);
-    clock->advance(1000);
-    EXPECT_EQ(clicks.top, 1) << "no capture: the ticks do nothing";
-}
-
-TEST_F(SpinFixture, LeftPressedThenPressedAgainLetsTheRunningTimerFireTheHalf) {
-    make();
-    press({5, 5});
-    clock->advance(100);
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(70, 70), spin->mapToGlobal(QPointF(70, 70)),
-                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(spin, &up);
     QTest::mouseRelease(spin, Qt::LeftButton, {}, QPoint(70, 70)); // Qt's own button state
-    ASSERT_EQ(clicks.top, 1);
+    EXPECT_EQ(shown(), TSpinFace::TopPressed);
+    clock->advance(400);
+    ASSERT_EQ(clicks.top, 1) << "no capture: the ticks at 400 and 500 do nothing";
     const int restarts = timer()->restarts();
     press({15, 15}); // anywhere, even the other half
     EXPECT_EQ(events(), 1) << "no event";
     EXPECT_EQ(timer()->restarts(), restarts) << "timer untouched";
-    clock->advance(300); // the first period ends at 400 after the first press
+    clock->advance(100); // ticks every 100 ms since the one at 400
     EXPECT_EQ(clicks.top, 2);
     EXPECT_EQ(clicks.bottom, 0);
     release({15, 15});
@@ -438,11 +424,6 @@ TEST_F(SpinFixture, ADisabledControlRaisesNothing) {
     press({5, 5});
     release({5, 5});
     EXPECT_EQ(events(), 0);
-}
-
-TEST_F(SpinFixture, TheControlNeverTakesTheFocus) {
-    make();
-    EXPECT_EQ(spin->focusPolicy(), Qt::NoFocus);
 }
 
 struct FocusCase {
@@ -535,6 +516,11 @@ TEST_F(SpinFixture, AnErrorInATickDisablesTheTimerUntilTheNextPress) {
 TEST_F(SpinFixture, ThemedHoverFollowsThePointerBetweenTheHalves) {
     setVisualStylesOverride(true);
     make();
+    // The offscreen platform may still deliver an enter from where an earlier test left
+    // the pointer; a leave puts the control in a known state first.
+    QApplication::processEvents();
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(spin, &leave);
     move({60, 60});
     EXPECT_EQ(shown(), TSpinFace::Normal);
     move({4, 4});
@@ -551,13 +537,6 @@ TEST_F(SpinFixture, ThemedHoverFollowsThePointerBetweenTheHalves) {
     EXPECT_EQ(shown(), TSpinFace::Normal);
 }
 
-TEST_F(SpinFixture, TheClassicLooksTrackNoHover) {
-    make();
-    move({4, 4});
-    EXPECT_EQ(shown(), TSpinFace::Normal);
-    EXPECT_TRUE(spin->Face(TSpinFace::TopHot).isNull());
-}
-
 TEST_F(SpinFixture, SwitchingVisualStylesRebuildsTheFacesAtTheNextEvent) {
     setVisualStylesOverride(true);
     make();
@@ -572,25 +551,12 @@ TEST_F(SpinFixture, SwitchingVisualStylesRebuildsTheFacesAtTheNextEvent) {
 
 // ---------------------------------------------------------------- properties and sizes
 
-TEST_F(SpinFixture, GlyphStyleAndEnabledChangesMarkTheFacesStale) {
+TEST_F(SpinFixture, ADisabledControlLooksLikeAnEnabledOne) {
     make();
-    QImage glyph(3, 3, QImage::Format_RGB32);
-    glyph.fill(Qt::red);
     const QImage before = spin->Face(TSpinFace::Normal);
-    spin->SetUpGlyph(glyph);
-    shown();
-    EXPECT_NE(spin->Face(TSpinFace::Normal), before);
-    spin->SetUpGlyph(QImage());
-    shown();
-    EXPECT_EQ(spin->Face(TSpinFace::Normal), before);
-    spin->SetButtonStyle(sbsClassic);
-    shown();
-    EXPECT_NE(spin->Face(TSpinFace::Normal), before);
-    spin->SetButtonStyle(sbsDefault);
-    shown();
     spin->setEnabled(false);
     EXPECT_EQ(shown(), TSpinFace::Normal);
-    EXPECT_EQ(spin->Face(TSpinFace::Normal), before) << "no disabled look";
+    EXPECT_EQ(spin->Face(TSpinFace::Normal), before);
 }
 
 TEST_F(SpinFixture, AnySizeSurvivesPressesAndPaints) {
@@ -825,13 +791,6 @@ INSTANTIATE_TEST_SUITE_P(Boxes, ClassicStackedBoxes,
                                                           TSpinFace::BottomPressed,
                                                           QRect(2, 2, 16, 7), QRect(2, 12, 16, 5)}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(FacesTest, ATallDownGlyphIsAnchoredAtTheBottomEdge) {
-    make(20, 20, sbsClassic);
-    spin->SetDownGlyph(monoGlyph(24, 20));
-    rebuild();
-    EXPECT_EQ(pixelsOf(face(TSpinFace::Normal), qRgb(0, 0, 0), 10).box, QRect(2, 11, 16, 7));
-}
 
 struct PlacementCase {
     const char* name;
