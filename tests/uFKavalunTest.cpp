@@ -78,6 +78,7 @@ protected:
 
 TEST_F(Form1Test, StartsIdleWithTheStoredLayout) {
     EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Ohyb na Kavalun"));
+    EXPECT_FALSE(form->windowIcon().isNull());
     EXPECT_EQ(form->Button1->text(), "Start!");
     EXPECT_EQ(form->Label1->text(), "0");
     EXPECT_FALSE(form->running());
