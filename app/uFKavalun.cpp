@@ -146,9 +146,12 @@ int TForm1::outerHeight() const {
 }
 
 void TForm1::applyOuterSize() {
+    // Once a real frame has been accounted for, the size is the user's to change, also when
+    // the frame changes later (a maximised window may lose its borders).
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame == FAppliedFrame) return;
+    if (FOuterSizeSettled || frame == FAppliedFrame) return;
     FAppliedFrame = frame;
+    FOuterSizeSettled = !frame.isNull();
     resize(outerWidth - frame.left() - frame.right(),
            storedOuterHeight - frame.top() - frame.bottom());
 }

@@ -110,5 +110,6 @@ private:
     std::int64_t FParticleCount = 0;
     std::unique_ptr<WindowCanvas> FCanvas;
     QMargins FAppliedFrame{-1, -1, -1, -1};
+    bool FOuterSizeSettled = false;
     bool FCentred = false;
 };
