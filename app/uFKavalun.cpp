@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTimer>
 #include <QWindow>
 
 #include <chrono>
@@ -159,6 +160,19 @@ void TForm1::applyOuterSize() {
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     applyOuterSize();
+    // A window manager reports its frame some time after the window is mapped, and Qt sends
+    // no event for it: look again for a couple of seconds.
+    if (!FOuterSizeSettled && !FFramePoll) {
+        FFramePoll = new QTimer(this);
+        connect(FFramePoll, &QTimer::timeout, this, [this, tries = 0]() mutable {
+            applyOuterSize();
+            if (FOuterSizeSettled || ++tries >= 40) {
+                FFramePoll->deleteLater();
+                FFramePoll = nullptr;
+            }
+        });
+        FFramePoll->start(50);
+    }
     if (!FCentred && screen()) {
         FCentred = true;
         const QRect area = screen()->availableGeometry();
@@ -167,8 +181,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::event(QEvent* event) {
-    // A window manager may report its frame only once the window is mapped.
-    if (event->type() == QEvent::Move || event->type() == QEvent::Expose) applyOuterSize();
+    if (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) applyOuterSize();
     return QWidget::event(event);
 }
 

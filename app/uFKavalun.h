@@ -13,6 +13,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QTimer;
 class TNumberEdit;
 class TQuarnSpinButton;
 class TShape;
@@ -111,5 +112,6 @@ private:
     std::unique_ptr<WindowCanvas> FCanvas;
     QMargins FAppliedFrame{-1, -1, -1, -1};
     bool FOuterSizeSettled = false;
+    QTimer* FFramePoll = nullptr;
     bool FCentred = false;
 };

@@ -4,7 +4,7 @@ KAVALUN_PACKAGES=(
     g++ cmake make pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev libbenchmark-dev
-    xvfb xdotool libx11-dev
+    xvfb xdotool openbox wmctrl libx11-dev
     locales fonts-liberation
 )
 

@@ -1,9 +1,10 @@
 // The real program on a real X server, driven with real pointer input as a user would:
-// Xvfb for the display, xdotool for the mouse (XTest), Xlib for screenshots and for the
-// close request a window manager would send.
+// Xvfb for the display, openbox for the frame and the close request, xdotool for the mouse
+// (XTest), wmctrl to close the window through the window manager, Xlib for screenshots.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib defines macros (None, Bool) that clash with its names.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -98,6 +99,15 @@ protected:
         FDisplay = XOpenDisplay(FDisplayName.c_str());
         ASSERT_NE(FDisplay, nullptr);
 
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        FManager = spawn({"openbox"}, {"DISPLAY=" + FDisplayName}, &actions);
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_GT(FManager, 0) << "openbox must be installed (the test command installs it)";
+        ASSERT_TRUE(poll([this] { return run("wmctrl -m >/dev/null 2>&1"); }, 20s))
+            << "the window manager did not start";
+
         FProgram = spawn({exe}, {"DISPLAY=" + FDisplayName, "QT_QPA_PLATFORM=xcb"});
         ASSERT_GT(FProgram, 0);
         ASSERT_TRUE(poll([this] { return (FWindow = findWindow("Ohyb na Kavalun")) != 0; }, 30s))
@@ -112,6 +122,10 @@ protected:
             waitExit(FProgram, 5s);
         }
         if (FDisplay) XCloseDisplay(FDisplay);
+        if (FManager > 0) {
+            kill(FManager, SIGTERM);
+            waitExit(FManager, 5s);
+        }
         if (FServer > 0) {
             kill(FServer, SIGTERM);
             waitExit(FServer, 5s);
@@ -124,7 +138,9 @@ protected:
             if (XFetchName(FDisplay, w, &name) && name) {
                 const bool match = title == name;
                 XFree(name);
-                if (match) return w;
+                // Qt names a hidden helper window after the application too.
+                XWindowAttributes a;
+                if (match && XGetWindowAttributes(FDisplay, w, &a) && a.width > 100) return w;
             }
             Window root, parent, *children = nullptr;
             unsigned count = 0;
@@ -153,11 +169,43 @@ protected:
         return {sx, sy};
     }
 
+    bool run(const std::string& command) {
+        return std::system(("DISPLAY=" + FDisplayName + " " + command).c_str()) == 0;
+    }
+
     void clickAt(int x, int y) {
         const auto [sx, sy] = toScreen(x, y);
-        const std::string command = "DISPLAY=" + FDisplayName + " xdotool mousemove " +
-                                    std::to_string(sx) + " " + std::to_string(sy) + " click 1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << "xdotool must be installed";
+        ASSERT_TRUE(
+            run("xdotool mousemove " + std::to_string(sx) + " " + std::to_string(sy) + " click 1"))
+            << "xdotool must be installed";
+    }
+
+    // The frame the window manager put around the window: left, right, top, bottom.
+    std::vector<long> frameExtents() {
+        Atom type;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<long> extents;
+        if (XGetWindowProperty(FDisplay, FWindow,
+                               XInternAtom(FDisplay, "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+            data && count == 4 && format == 32)
+            extents.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
+        if (data) XFree(data);
+        return extents;
+    }
+
+    // The pixels of a client rectangle, for comparing what a control shows.
+    std::vector<unsigned long> pixels(int x, int y, int w, int h) {
+        std::vector<unsigned long> out;
+        if (XImage* image = XGetImage(FDisplay, FWindow, x, y, w, h, AllPlanes, ZPixmap)) {
+            for (int j = 0; j < h; ++j)
+                for (int i = 0; i < w; ++i)
+                    out.push_back(XGetPixel(image, i, j) & 0xFFFFFF);
+            XDestroyImage(image);
+        }
+        return out;
     }
 
     // Black pixels of the histogram area, right of the screen shape.
@@ -174,22 +222,10 @@ protected:
         return count;
     }
 
-    // What a window manager sends when the user closes the window.
-    void requestClose() {
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = FWindow;
-        e.xclient.message_type = XInternAtom(FDisplay, "WM_PROTOCOLS", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = long(XInternAtom(FDisplay, "WM_DELETE_WINDOW", False));
-        e.xclient.data.l[1] = CurrentTime;
-        XSendEvent(FDisplay, FWindow, False, NoEventMask, &e);
-        XFlush(FDisplay);
-    }
-
     std::string FDisplayName;
     Display* FDisplay = nullptr;
     pid_t FServer = -1;
+    pid_t FManager = -1;
     pid_t FProgram = -1;
     Window FWindow = 0;
 };
@@ -198,16 +234,24 @@ protected:
 constexpr int buttonX = 376 + 37, buttonY = 104 + 12;
 
 TEST_F(ProgramOnXvfb, StartStopAndCloseWithTheMouse) {
-    XWindowAttributes a;
-    ASSERT_TRUE(XGetWindowAttributes(FDisplay, FWindow, &a));
-    // No window manager, so no frame: the client is the whole outer size.
-    EXPECT_EQ(a.width, 1024);
-    EXPECT_EQ(a.height, 738);
+    // The outer size, frame included, is the stored one once the frame is known.
+    EXPECT_TRUE(poll(
+        [this] {
+            const std::vector<long> frame = frameExtents();
+            XWindowAttributes a;
+            return frame.size() == 4 && XGetWindowAttributes(FDisplay, FWindow, &a) &&
+                   a.width + frame[0] + frame[1] == 1024 && a.height + frame[2] + frame[3] == 738;
+        },
+        10s))
+        << "outer size 1024 x 738";
     EXPECT_EQ(blackInHistogram(), 0) << "nothing drawn before the first run";
+    const auto caption = [this] { return pixels(buttonX - 18, buttonY - 5, 36, 11); };
+    const std::vector<unsigned long> start = caption();
 
     clickAt(buttonX, buttonY);
     EXPECT_TRUE(poll([this] { return blackInHistogram() > 20; }, 20s))
         << "particles build up bars beside the screen";
+    EXPECT_NE(caption(), start) << "the button reads Stop! during a run";
 
     clickAt(buttonX, buttonY); // "Stop!"
     // Once the click is served the bars stop changing; a loaded machine may take a while.
@@ -222,14 +266,16 @@ TEST_F(ProgramOnXvfb, StartStopAndCloseWithTheMouse) {
         },
         60s))
         << "no particle after Stop!";
-    EXPECT_FALSE(waitExit(FProgram, 0ms)) << "the program is still there";
+    ASSERT_TRUE(run("xdotool mousemove 0 0")); // no hover on the button
+    EXPECT_TRUE(poll([&] { return caption() == start; }, 10s)) << "the button reads Start! again";
 
-    // A new run, then the window is closed in the middle of it.
+    // A new run, then the window is closed the way a user does, through the window manager.
     clickAt(buttonX, buttonY);
-    EXPECT_TRUE(poll([this] { return blackInHistogram() > 0; }, 20s));
-    requestClose();
-    const std::optional<int> status = waitExit(FProgram, 20s);
-    ASSERT_TRUE(status.has_value()) << "the program ends when its window closes";
+    EXPECT_TRUE(poll([&] { return caption() != start; }, 10s));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(run("wmctrl -c 'Ohyb na Kavalun'"));
+    const std::optional<int> status = waitExit(FProgram, 2s);
+    ASSERT_TRUE(status.has_value()) << "the program ends within 2 s when its window closes";
     EXPECT_EQ(*status, 0);
     FProgram = -1;
 }
