@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -109,6 +110,58 @@ TEST_F(Form1Test, StartsIdleWithTheStoredLayout) {
     EXPECT_EQ(chain,
               (QList<QWidget*>{form->Button1, form->neHmotnost, form->neSirka, form->nePocetMaxim,
                                form->neRychlost, form->cbAutomat, form->tbZoom}));
+}
+
+TEST_F(Form1Test, EveryControlStandsWhereTheLayoutPutsIt) {
+    struct Row {
+        QWidget* control;
+        QRect geometry; // a label's width follows its caption, so labels give 0 there
+        const char* caption;
+    };
+    auto text = [](QWidget* w) -> QString {
+        if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+        return {};
+    };
+    const std::vector<Row> rows = {
+        {form->Shape3, {486, 10, 6, 695}, ""},
+        {form->Label1, {299, 171, 0, 13}, "0"},
+        {form->Label2, {128, 54, 0, 13}, "Hmotnost částice: "},
+        {form->Label3, {128, 85, 0, 13}, "Šířka Kavalun [nm]:"},
+        {form->Label4, {128, 112, 0, 13}, "Počet maxim:"},
+        {form->Label5, {128, 144, 0, 13}, "Rychlost [km/s]:"},
+        {form->QuarnSpinButton1, {237, 168, 20, 20}, ""},
+        {form->Label6, {128, 170, 0, 13}, "Vydatnost zdroje"},
+        {form->Label7, {136, 197, 0, 13}, "Zoom"},
+        {form->Label8, {262, 171, 0, 13}, "Částic"},
+        {form->Label9, {136, 65, 0, 13}, "(elektron = 1) "},
+        {form->Button1, {376, 104, 75, 25}, "Start!"},
+        {form->neHmotnost, {237, 54, 121, 21}, "1"},
+        {form->neSirka, {237, 82, 121, 21}, "10"},
+        {form->nePocetMaxim, {237, 109, 121, 21}, "3"},
+        {form->neRychlost, {237, 141, 121, 21}, "300"},
+        {form->cbAutomat, {192, 32, 169, 17}, "Automatické určení rychlosti"},
+        {form->tbZoom, {232, 192, 129, 45}, ""},
+    };
+    for (const auto& row : rows) {
+        const QRect actual = row.control->geometry();
+        const QString caption = QString::fromUtf8(row.caption);
+        SCOPED_TRACE(caption.toStdString());
+        EXPECT_EQ(actual.topLeft(), row.geometry.topLeft());
+        if (row.geometry.width() > 0)
+            EXPECT_EQ(actual.size(), row.geometry.size());
+        else
+            EXPECT_GT(actual.width(), 0);
+        EXPECT_EQ(text(row.control), caption);
+    }
+    // Created in the stored order: light controls, then the drawing, then windowed controls.
+    const QObjectList children = form->children();
+    auto index = [&](QObject* o) { return children.indexOf(o); };
+    EXPECT_LT(index(form->Shape1), index(form->Label1));
+    EXPECT_LT(index(form->Label9), index(form->canvas().overlay()));
+    EXPECT_LT(index(form->canvas().overlay()), index(form->Button1));
+    EXPECT_LT(index(form->cbAutomat), index(form->tbZoom));
 }
 
 TEST_F(Form1Test, OuterSizeIsTheStoredOneAndTheBarrierFollowsIt) {
@@ -295,6 +348,11 @@ TEST_F(Form1Test, FaultsOfTheRunReachTheErrorBox) {
         click(form->Button1);
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_EQ(errors[0].text, c.message);
+        EXPECT_EQ(form->canvas().image()->convertToFormat(QImage::Format_ARGB32), [&] {
+            QImage clear(form->canvas().image()->size(), QImage::Format_ARGB32);
+            clear.fill(Qt::transparent);
+            return clear;
+        }()) << "nothing is drawn";
         EXPECT_EQ(errors[0].title, QString::fromUtf8("Ohyb na Kavalun"));
         // The fault leaves the window running; the next click stops, the one after starts.
         EXPECT_TRUE(form->running());
