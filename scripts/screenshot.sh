@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Takes the README's screenshot: starts the program on a virtual display, presses
+# "Start!", lets the histogram grow for a few seconds and captures the window.
+# Usage: scripts/screenshot.sh [OUTPUT.png]   (default docs/screenshot.png)
+set -euo pipefail
+out=$(realpath -m "${1:-$(dirname "$0")/../docs/screenshot.png}")
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+KAVALUN_PACKAGES+=(imagemagick)
+ensure_packages
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --target kavalun -j"$(nproc)" >/dev/null
+
+tmp=$(mktemp -d)
+xvfb='' app=''
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+done
+read -r number <"$tmp/display" || { cat "$tmp/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$number
+
+QT_QPA_PLATFORM=xcb build/release/app/kavalun &
+app=$!
+win=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ohyb na Kavalun$' | head -n1)
+sleep 1 # let the first paint finish
+xdotool mousemove --window "$win" 413 116 click 1 # "Start!"
+sleep 5
+mkdir -p "$(dirname "$out")"
+import -window "$win" "$out"
+echo "Wrote $out"
