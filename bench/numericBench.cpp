@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,32 @@ static void BM_TextToNumber(benchmark::State& state) {
         benchmark::DoNotOptimize(TextToNumber(text));
 }
 BENCHMARK(BM_TextToNumber);
+
+// Text and back, over values drawn once: 1e-6 to 1e6 as the program sees them, or the whole
+// extended range (where the exact decimal conversions get long).
+static void RoundTrip(benchmark::State& state, int minPower, int maxPower) {
+    std::vector<long double> values(1024);
+    std::uint64_t seed = 12345;
+    for (auto& v : values) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const long double fraction = static_cast<long double>(seed >> 11) * 0x1p-53L;
+        const int power = minPower + static_cast<int>((seed >> 1) % (maxPower - minPower + 1));
+        v = (seed & 1 ? -1 : 1) * (1 + 9 * fraction) * std::pow(10.0L, power);
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TextToNumber(NumberToText(values[i])));
+        i = (i + 1) % values.size();
+    }
+}
+static void BM_RoundTrip(benchmark::State& state) {
+    RoundTrip(state, -6, 6);
+}
+BENCHMARK(BM_RoundTrip);
+static void BM_RoundTripWideRange(benchmark::State& state) {
+    RoundTrip(state, -4930, 4930);
+}
+BENCHMARK(BM_RoundTripWideRange);
 
 static void BM_RandomBelow(benchmark::State& state) {
     RandomState = 0;
