@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -22,80 +23,44 @@ volatile long double sink;
 constexpr long double kInf = std::numeric_limits<long double>::infinity();
 constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 
-class FloatEnv : public ::testing::Test {
-protected:
-    void SetUp() override { InitFloatEnvironment(); }
-};
-
-enum class Fault { None, InvalidOp, ZeroDivide, Overflow };
-
-struct OpCase {
-    const char* name;
-    char op;
-    long double a, b;
-    Fault fault;
-};
-
-Fault Evaluate(const OpCase& c) {
-    const Extended a(Opaque(c.a)), b(Opaque(c.b));
+// The error that `x op y` raises, "" for none.
+const char* FaultOf(char op, long double x, long double y) {
+    const Extended a(Opaque(x)), b(Opaque(y));
     try {
-        switch (c.op) {
-        case '+':
-            sink = (a + b).value();
-            break;
-        case '-':
-            sink = (a - b).value();
-            break;
-        case '*':
-            sink = (a * b).value();
-            break;
-        default:
-            sink = (a / b).value();
-            break;
-        }
+        sink = (op == '+' ? a + b : op == '-' ? a - b : op == '*' ? a * b : a / b).value();
     } catch (const EInvalidOp&) {
-        return Fault::InvalidOp;
+        return "EInvalidOp";
     } catch (const EZeroDivide&) {
-        return Fault::ZeroDivide;
+        return "EZeroDivide";
     } catch (const EOverflow&) {
-        return Fault::Overflow;
+        return "EOverflow";
     }
-    return Fault::None;
+    return "";
 }
 
-TEST_F(FloatEnv, OperationsReportTheirOwnFaults) {
-    const OpCase cases[] = {
-        {"0/0", '/', 0, 0, Fault::InvalidOp},
-        {"inf-inf", '-', kInf, kInf, Fault::InvalidOp},
-        {"inf+-inf", '+', kInf, -kInf, Fault::InvalidOp},
-        {"0*inf", '*', 0, kInf, Fault::InvalidOp},
-        {"inf/inf", '/', kInf, -kInf, Fault::InvalidOp},
-        {"1/0", '/', 1, 0, Fault::ZeroDivide},
-        {"tiny/-0", '/', -1e-4000L, -0.0L, Fault::ZeroDivide},
-        {"inf/0 is just inf", '/', kInf, 0, Fault::None},
-        {"max*2", '*', LDBL_MAX, 2, Fault::Overflow},
-        {"max+max", '+', LDBL_MAX, LDBL_MAX, Fault::Overflow},
-        {"-max-max", '-', -LDBL_MAX, LDBL_MAX, Fault::Overflow},
-        {"max/tiny", '/', LDBL_MAX, 1e-10L, Fault::Overflow},
-        {"inf*2 is no overflow", '*', kInf, 2, Fault::None},
-        {"NaN operand passes", '*', kNaN, 0, Fault::None},
-        {"NaN/0 passes", '/', kNaN, 0, Fault::None},
-        {"underflow to 0", '*', 1e-4000L, 1e-4000L, Fault::None},
-        {"denormal result", '/', LDBL_MIN, 4, Fault::None},
+TEST(FloatEnv, OperationsReportTheirOwnFaults) {
+    const std::tuple<long double, char, long double, const char*> cases[] = {
+        {0, '/', 0, "EInvalidOp"},
+        {kInf, '-', kInf, "EInvalidOp"},
+        {0, '*', kInf, "EInvalidOp"},
+        {1, '/', 0, "EZeroDivide"},
+        {-1e-4000L, '/', -0.0L, "EZeroDivide"},
+        {kInf, '/', 0, ""}, // an infinity divided is no new fault
+        {LDBL_MAX, '*', 2, "EOverflow"},
+        {LDBL_MAX, '+', LDBL_MAX, "EOverflow"},
+        {-LDBL_MAX, '-', LDBL_MAX, "EOverflow"},
+        {LDBL_MAX, '/', 1e-10L, "EOverflow"},
+        {kInf, '*', 2, ""},
+        {kNaN, '/', 0, ""},            // a NaN operand passes quietly
+        {1e-4000L, '*', 1e-4000L, ""}, // underflow to 0
+        {LDBL_MIN, '/', 4, ""},        // a denormal result
     };
-    for (const OpCase& c : cases)
-        EXPECT_EQ(Evaluate(c), c.fault) << c.name;
+    for (const auto& [x, op, y, fault] : cases)
+        EXPECT_STREQ(FaultOf(op, x, y), fault) << static_cast<double>(x) << op << y;
 }
 
-TEST_F(FloatEnv, ArithmeticKeeps64BitSignificands) {
-    const Extended sum = Extended(Opaque(1)) + Extended(Opaque(0x1p-63L));
-    EXPECT_EQ((sum - Extended(1)).value(), 0x1p-63L);
-    // 1 + 2^-64 is halfway and rounds to even, back to 1.
-    EXPECT_EQ((Extended(Opaque(1)) + Extended(Opaque(0x1p-64L))).value(), 1.0L);
-}
-
-TEST_F(FloatEnv, InitFloatEnvironmentUndoesAnInheritedEnvironment) {
-    // Upward rounding and 53-bit significands, as a foreign library might leave them.
+// Upward rounding and 53-bit significands, as a foreign library might leave them, are undone.
+TEST(FloatEnv, InitFloatEnvironmentGivesRoundToNearestIn64Bits) {
     std::fesetround(FE_UPWARD);
     std::uint16_t control;
     asm volatile("fnstcw %0" : "=m"(control));
@@ -103,49 +68,36 @@ TEST_F(FloatEnv, InitFloatEnvironmentUndoesAnInheritedEnvironment) {
     asm volatile("fldcw %0" : : "m"(control));
 
     InitFloatEnvironment();
-    InitFloatEnvironment();
-    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
-    const Extended sum = Extended(Opaque(1)) + Extended(Opaque(0x1p-63L));
-    EXPECT_EQ((sum - Extended(1)).value(), 0x1p-63L);
+    EXPECT_EQ((Extended(Opaque(1)) + Extended(Opaque(0x1p-63L))).value(), 1 + 0x1p-63L);
+    // 1 + 2^-64 is halfway and rounds to even, back to 1.
+    EXPECT_EQ((Extended(Opaque(1)) + Extended(Opaque(0x1p-64L))).value(), 1.0L);
 }
 
-TEST_F(FloatEnv, ToDouble) {
-    // Overflow only when the value rounds to infinity: past halfway to 2^1024.
+TEST(FloatEnv, ToDouble) {
+    // Overflow only when the value rounds to infinity: from halfway to 2^1024 on.
     EXPECT_THROW(sink = (Extended(Opaque(1e308L)) * Extended(Opaque(10))).toDouble(), EOverflow);
-    EXPECT_THROW(sink = Extended(Opaque(-1e4000L)).toDouble(), EOverflow);
-    EXPECT_THROW(sink = Extended(Opaque(DBL_MAX + 0x1p970L)).toDouble(), EOverflow);
-    EXPECT_EQ(Extended(Opaque(-(DBL_MAX + 0x1p969L))).toDouble(), -DBL_MAX);
-    // Underflow is quiet; specials pass through.
+    EXPECT_THROW(sink = Extended(Opaque(-(DBL_MAX + 0x1p970L))).toDouble(), EOverflow);
+    EXPECT_EQ(Extended(Opaque(DBL_MAX + 0x1p969L)).toDouble(), DBL_MAX);
+    // Underflow is quiet; infinity passes through.
     const double denormal = Extended(Opaque(1e-320L)).toDouble();
     EXPECT_TRUE(denormal > 0 && denormal < DBL_MIN);
     EXPECT_EQ(Extended(Opaque(1e-400L)).toDouble(), 0.0);
     EXPECT_EQ(Extended(Opaque(-kInf)).toDouble(), -std::numeric_limits<double>::infinity());
-    EXPECT_TRUE(std::isnan(Extended(Opaque(kNaN)).toDouble()));
 }
 
-TEST_F(FloatEnv, Sine) {
-    EXPECT_EQ(Sin(Opaque(0)).value(), 0);
-    EXPECT_EQ(Sin(Opaque(0x1p63L)).value(), 0);
+TEST(FloatEnv, Sine) {
+    EXPECT_NEAR(Sin(Opaque(0.5L)).value(), 0.479425538604203000273L, 1e-18L);
+    // fsin leaves 2^63 and beyond unreduced; the largest value below is still reduced.
     EXPECT_EQ(Sin(Opaque(-0x1p63L)).value(), 0);
-    EXPECT_EQ(Sin(Opaque(1e300L)).value(), 0);
-    // The largest value below 2^63 is still reduced.
     const long double s = Sin(Opaque(std::nextafter(0x1p63L, 0.0L))).value();
     EXPECT_TRUE(s != 0 && std::fabs(s) <= 1) << static_cast<double>(s);
-    EXPECT_NEAR(Sin(Opaque(0.5L)).value(), 0.479425538604203000273L, 1e-18L);
-    EXPECT_NEAR(Sin(Opaque(-1.5L)).value(), -0.997494986604054430941L, 1e-18L);
     EXPECT_THROW(sink = Sin(Opaque(kInf)).value(), EInvalidOp);
-    EXPECT_THROW(sink = Sin(Opaque(-kInf)).value(), EInvalidOp);
     EXPECT_TRUE(std::isnan(Sin(Opaque(kNaN)).value()));
 }
 
-struct IntCase {
-    long double x;
-    std::int64_t rounded;
-    std::int64_t truncated;
-};
-
-TEST_F(FloatEnv, RoundAndTruncate) {
-    const IntCase cases[] = {
+TEST(FloatEnv, RoundAndTruncate) {
+    // x, RoundToInt, TruncToInt
+    const std::tuple<long double, std::int64_t, std::int64_t> cases[] = {
         {0.5L, 0, 0},
         {1.5L, 2, 1},
         {2.5L, 2, 2},
@@ -158,9 +110,9 @@ TEST_F(FloatEnv, RoundAndTruncate) {
         {-0x1p63L, INT64_MIN, INT64_MIN},
         {-0x1p63L + 0.5L, INT64_MIN, INT64_MIN + 1},
     };
-    for (const IntCase& c : cases) {
-        EXPECT_EQ(RoundToInt(Opaque(c.x)), c.rounded) << static_cast<double>(c.x);
-        EXPECT_EQ(TruncToInt(Opaque(c.x)), c.truncated) << static_cast<double>(c.x);
+    for (const auto& [x, rounded, truncated] : cases) {
+        EXPECT_EQ(RoundToInt(Opaque(x)), rounded) << static_cast<double>(x);
+        EXPECT_EQ(TruncToInt(Opaque(x)), truncated) << static_cast<double>(x);
     }
     // Halves go to even whatever the rounding mode.
     std::fesetround(FE_DOWNWARD);
@@ -170,7 +122,7 @@ TEST_F(FloatEnv, RoundAndTruncate) {
     EXPECT_EQ(down, -4);
 }
 
-TEST_F(FloatEnv, IntegerConversionOutsideTheRangeIsInvalid) {
+TEST(FloatEnv, IntegerConversionOutsideTheRangeIsInvalid) {
     // 2^63 - 0.5 rounds to even, which is 2^63; truncated it still fits.
     for (long double x : {1e19L, -1e19L, 0x1p63L, 0x1p63L - 0.5L, -0x1p63L - 1, kInf, kNaN})
         EXPECT_THROW(sink = RoundToInt(Opaque(x)), EInvalidOp) << static_cast<double>(x);
