@@ -9,6 +9,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -44,6 +46,35 @@ void BM_ParticlesShown(benchmark::State& state) {
 }
 BENCHMARK(BM_ParticlesHidden)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParticlesShown)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+// Resident memory after a first batch and after a long run: a run must not grow with the
+// number of particles.
+void BM_ResidentMemory(benchmark::State& state) {
+    TForm1 form;
+    form.show();
+    while (form.pace() > 0)
+        form.QuarnSpinButton1TopClick(form.QuarnSpinButton1);
+    const std::int64_t particles = state.range(0);
+    long early = 0;
+    for (auto _ : state) {
+        std::int64_t fired = 0;
+        form.AfterParticle = [&] {
+            if (++fired == 10000) early = residentKiB();
+            if (fired == particles) form.Button1Click(form.Button1);
+        };
+        form.Button1Click(form.Button1);
+    }
+    state.counters["rss_after_10k_KiB"] = double(early);
+    state.counters["rss_at_end_KiB"] = double(residentKiB());
+}
+BENCHMARK(BM_ResidentMemory)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
