@@ -10,8 +10,9 @@ void SetDecimalSeparator(char separator);
 
 // General form, 15 significant digits ("0.333333333333333", "1E-5", "1.5E300", "INF").
 std::string NumberToText(long double x);
-// Fixed form with `decimals` places, 15 significant digits ("0.13", "1E020"). More than 18
-// places count as 18, rounded there; a negative count counts as 0.
+// Fixed form with `decimals` places, 15 significant digits ("0.13", "1E020"). Past 18 places
+// the digits are rounded for the places asked and then cut after 18 (9.6E-19 with 20 places
+// is all zeros); a negative count counts as 0.
 std::string FixedToText(long double x, std::int32_t decimals);
 
 // Decimal text with optional exponent, correctly rounded; EConvertError
