@@ -1,10 +1,11 @@
 #include "themeParts.h"
 
 #include <QApplication>
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionSpinBox>
+#include <algorithm>
 
 namespace {
 constexpr int stateHot = 2, statePressed = 3;
@@ -29,32 +30,24 @@ void drawButton(QPainter& p, QStyle* style, int state, const QRect& r) {
     style->drawControl(QStyle::CE_PushButton, &opt, &p, nullptr);
 }
 
-// The style draws spin buttons only as parts of a whole spin box, in sizes of its own: the
-// box is drawn off screen twice as high as the part and its up or down button scaled onto
-// the rectangle without smoothing, which keeps the arrow crisp.
+// A spin part is a button panel with the style's own up or down arrow, drawn at the part's
+// size (a spin box's buttons, cut out and scaled, would come out blurred or distorted).
 void drawSpinPart(QPainter& p, QStyle* style, int part, int state, const QRect& r) {
-    const QStyle::SubControl sc = part == SPNP_DOWN ? QStyle::SC_SpinBoxDown : QStyle::SC_SpinBoxUp;
-    QStyleOptionSpinBox opt;
-    opt.rect = QRect(0, 0, r.width() + 32, 2 * r.height());
-    opt.state = baseState(state);
-    opt.palette = QApplication::palette();
-    opt.direction = Qt::LeftToRight;
-    opt.frame = true;
-    opt.buttonSymbols = QAbstractSpinBox::UpDownArrows;
-    opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
-    opt.subControls = sc;
-    opt.activeSubControls = state == stateHot || state == statePressed ? sc : QStyle::SC_None;
-    const QRect source =
-        style->subControlRect(QStyle::CC_SpinBox, &opt, sc, nullptr).intersected(opt.rect);
-    if (source.isEmpty()) return;
-    QImage scratch(opt.rect.size(), QImage::Format_ARGB32_Premultiplied);
-    if (scratch.isNull()) return;
-    scratch.fill(opt.palette.color(QPalette::Button));
-    {
-        QPainter sp(&scratch);
-        style->drawComplexControl(QStyle::CC_SpinBox, &opt, &sp, nullptr);
-    }
-    p.drawImage(r, scratch, source);
+    QStyleOptionButton panel;
+    panel.rect = r;
+    panel.state = baseState(state);
+    panel.palette = QApplication::palette();
+    panel.direction = Qt::LeftToRight;
+    style->drawPrimitive(QStyle::PE_PanelButtonCommand, &panel, &p, nullptr);
+    QStyleOption arrow = panel;
+    // The style sizes its arrow by the width it is given: a centred square keeps it inside
+    // the part whatever the control's proportions.
+    const int side = std::min(r.width(), r.height());
+    arrow.rect = QRect(0, 0, side, side);
+    arrow.rect.moveCenter(r.center());
+    style->drawPrimitive(part == SPNP_DOWN ? QStyle::PE_IndicatorSpinDown
+                                           : QStyle::PE_IndicatorSpinUp,
+                         &arrow, &p, nullptr);
 }
 } // namespace
 
