@@ -27,16 +27,6 @@ protected:
     void TearDown() override { QApplication::setStyle(QStyleFactory::create("Fusion")); }
 };
 
-TEST_P(ThemePartTest, NormalHotAndPressedDiffer) {
-    const PartCase& c = GetParam();
-    const QImage normal = drawn(c.cls, c.part, 1);
-    const QImage hot = drawn(c.cls, c.part, 2);
-    const QImage pressed = drawn(c.cls, c.part, 3);
-    EXPECT_NE(normal, hot);
-    EXPECT_NE(normal, pressed);
-    EXPECT_NE(hot, pressed);
-}
-
 TEST_P(ThemePartTest, DrawsOnlyInsideTheClip) {
     const PartCase& c = GetParam();
     const QRegion clip(0, 0, 10, 12);

@@ -20,16 +20,4 @@ TEST(VisualStyles, ActiveUnlessThePlainWindowsStyleIsSet) {
     EXPECT_TRUE(visualStylesActive());
 }
 
-TEST(VisualStyles, TestsCanForceTheAnswer) {
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
-    setVisualStylesOverride(false);
-    EXPECT_FALSE(visualStylesActive());
-    setVisualStylesOverride(true);
-    QApplication::setStyle(QStyleFactory::create("Windows"));
-    EXPECT_TRUE(visualStylesActive());
-    setVisualStylesOverride(std::nullopt);
-    EXPECT_FALSE(visualStylesActive());
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
-}
-
 } // namespace
