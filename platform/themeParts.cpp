@@ -21,23 +21,24 @@ QStyle::State baseState(int state) {
     return s;
 }
 
-void drawButton(QPainter& p, QStyle* style, int state, const QRect& r) {
+QStyleOptionButton buttonOption(int state, const QRect& r) {
     QStyleOptionButton opt;
     opt.rect = r;
     opt.state = baseState(state);
     opt.palette = QApplication::palette();
     opt.direction = Qt::LeftToRight;
+    return opt;
+}
+
+void drawButton(QPainter& p, QStyle* style, int state, const QRect& r) {
+    const QStyleOptionButton opt = buttonOption(state, r);
     style->drawControl(QStyle::CE_PushButton, &opt, &p, nullptr);
 }
 
 // A spin part is a button panel with the style's own up or down arrow, drawn at the part's
 // size (a spin box's buttons, cut out and scaled, would come out blurred or distorted).
 void drawSpinPart(QPainter& p, QStyle* style, int part, int state, const QRect& r) {
-    QStyleOptionButton panel;
-    panel.rect = r;
-    panel.state = baseState(state);
-    panel.palette = QApplication::palette();
-    panel.direction = Qt::LeftToRight;
+    const QStyleOptionButton panel = buttonOption(state, r);
     style->drawPrimitive(QStyle::PE_PanelButtonCommand, &panel, &p, nullptr);
     QStyleOption arrow = panel;
     // The style sizes its arrow by the width it is given: a centred square keeps it inside
