@@ -1,14 +1,12 @@
 #include "edge3d.h"
 
-#include "systemColors.h"
-
-#include <QApplication>
-#include <QPalette>
+#include "support/distinctSystemColors.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,33 +23,16 @@ struct EdgeCase {
 
 class Edge3dTest : public ::testing::TestWithParam<EdgeCase> {
 protected:
-    // Distinct colours for the four roles, so every pixel tells which one it got.
-    void SetUp() override {
-        saved = QApplication::palette();
-        QPalette p = saved;
-        p.setColor(QPalette::Light, QColor(255, 255, 255));
-        p.setColor(QPalette::Midlight, QColor(220, 220, 220));
-        p.setColor(QPalette::Dark, QColor(128, 128, 128));
-        p.setColor(QPalette::Shadow, QColor(64, 64, 64));
-        QApplication::setPalette(p);
-        image.fill(Qt::red);
-    }
-    void TearDown() override { QApplication::setPalette(saved); }
+    void SetUp() override { image.fill(Qt::red); }
 
     std::string row(int y) const {
-        std::string letters;
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            letters += c == clBtnHighlight().rgb() ? 'H'
-                       : c == cl3DLight().rgb()    ? 'L'
-                       : c == clBtnShadow().rgb()  ? 'S'
-                       : c == cl3DDkShadow().rgb() ? 'D'
-                                                   : '.';
-        }
-        return letters;
+        std::vector<QPoint> points;
+        for (int x = 0; x < image.width(); ++x)
+            points.emplace_back(x, y);
+        return colorLetters(image, points, '.');
     }
 
-    QPalette saved;
+    DistinctSystemColors colors;
     QImage image{20, 20, QImage::Format_RGB32};
 };
 

@@ -3,7 +3,7 @@
 #include "application.h"
 #include "bitmapResource.h"
 #include "messageTimer.h"
-#include "systemColors.h"
+#include "support/distinctSystemColors.h"
 #include "visualStyles.h"
 
 #include <QLineEdit>
@@ -39,15 +39,6 @@ public:
 class SpinTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved = QApplication::palette();
-        QPalette p = saved;
-        p.setColor(QPalette::Button, QColor(200, 200, 200));
-        p.setColor(QPalette::Light, QColor(255, 255, 255));
-        p.setColor(QPalette::Midlight, QColor(225, 225, 225));
-        p.setColor(QPalette::Dark, QColor(128, 128, 128));
-        p.setColor(QPalette::Mid, QColor(160, 160, 160));
-        p.setColor(QPalette::Shadow, QColor(64, 64, 64));
-        QApplication::setPalette(p);
         TApplication::setErrorBox([this](const QString&, const QString& text) { errors << text; });
     }
     void TearDown() override {
@@ -60,7 +51,6 @@ protected:
         setBitmapResourceHook({});
         setVisualStylesOverride(std::nullopt);
         TApplication::setErrorBox({});
-        QApplication::setPalette(saved);
     }
 
     void make(int w, int h, TSpinButtonStyle style, std::optional<bool> themed = false) {
@@ -120,7 +110,7 @@ protected:
                (shown == std::end(allFaces) ? "none of the faces" : names[int(*shown)]);
     }
 
-    QPalette saved;
+    DistinctSystemColors colors;
     std::unique_ptr<ManualTimerClock> clock;
     std::unique_ptr<QWidget> host;
     TQuarnSpinButton* spin = nullptr;
@@ -418,21 +408,6 @@ QImage monoGlyph(int w, int h) {
     return g;
 }
 
-// One letter per pixel: button Face, Shadow, Highlight, 3-D Light, Dark shadow, window
-// frame (K), or ? for anything else.
-std::string letters(const QImage& face, const std::vector<QPoint>& points) {
-    const std::pair<char, QColor (*)()> roles[] = {{'F', clBtnFace},      {'S', clBtnShadow},
-                                                   {'H', clBtnHighlight}, {'L', cl3DLight},
-                                                   {'D', cl3DDkShadow},   {'K', clWindowFrame}};
-    std::string found;
-    for (QPoint p : points) {
-        found += '?';
-        for (auto [letter, role] : roles)
-            if (face.pixel(p) == role().rgb()) found.back() = letter;
-    }
-    return found;
-}
-
 // The pixels with x + y = sum, for x from `from` to `to`.
 std::vector<QPoint> antidiagonal(int sum, int from, int to) {
     std::vector<QPoint> points;
@@ -464,10 +439,10 @@ TEST_P(ClassicDiagonalFace, ArrowsLinesAndEdgesOfTheFace) {
     ASSERT_EQ(f.size(), QSize(20, 20));
     EXPECT_TRUE(glyphAt(f, upArrow, c.up));
     EXPECT_TRUE(glyphAt(f, downArrow, {11, 11}));
-    EXPECT_EQ(letters(f, antidiagonal(18, 1, 17)), std::string(17, c.lines[0]));
-    EXPECT_EQ(letters(f, antidiagonal(19, 2, 18)), std::string(17, c.lines[1]));
-    EXPECT_EQ(letters(f, antidiagonal(20, 2, 18)), std::string(17, c.lines[2]));
-    EXPECT_EQ(letters(f, edgePoints), c.edges);
+    EXPECT_EQ(colorLetters(f, antidiagonal(18, 1, 17)), std::string(17, c.lines[0]));
+    EXPECT_EQ(colorLetters(f, antidiagonal(19, 2, 18)), std::string(17, c.lines[1]));
+    EXPECT_EQ(colorLetters(f, antidiagonal(20, 2, 18)), std::string(17, c.lines[2]));
+    EXPECT_EQ(colorLetters(f, edgePoints), c.edges);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -495,7 +470,7 @@ TEST_P(ClassicStackedFace, TrianglesEdgesAndGlyphBoxes) {
     const QImage& f = face(c.face);
     EXPECT_TRUE(glyphAt(f, upPole, {6, 3}));
     EXPECT_TRUE(glyphAt(f, downPole, {6, 13}));
-    EXPECT_EQ(letters(f, {{0, 5}, {0, 15}, {5, 10}}), c.edges);
+    EXPECT_EQ(colorLetters(f, {{0, 5}, {0, 15}, {5, 10}}), c.edges);
 
     spin->SetUpGlyph(monoGlyph(24, 20));  // taller than the bottom box: anchored at the top
     spin->SetDownGlyph(monoGlyph(24, 5)); // fits the height, overflows the width
@@ -538,7 +513,7 @@ TEST_P(DiagonalPlacement, ArrowsAtTheQuarterCentresAndTheSplitOnTheOwnDiagonal) 
     int onLine = 0;
     for (int y = 0; y < c.h; ++y)
         for (int x = 0; x < c.w; ++x)
-            if (letters(f, {{x, y}}) == "K" && !arrows[0].contains(x, y) &&
+            if (colorLetters(f, {{x, y}}) == "K" && !arrows[0].contains(x, y) &&
                 !arrows[1].contains(x, y)) {
                 ++onLine;
                 EXPECT_LE(std::abs((x - 1) * dy + (y - c.h + 2) * dx) / std::hypot(dx, dy), 0.5)
@@ -664,7 +639,7 @@ TEST_F(SpinTest, SwitchingTheApplicationStyleRebuildsAtTheNextPaint) {
     QApplication::setStyle(QStyleFactory::create("Windows"));
     EXPECT_EQ(state(), "0/0 normal");
     EXPECT_TRUE(glyphAt(face(TSpinFace::TopPressed), upArrow, {4, 4})) << "classic now";
-    EXPECT_EQ(letters(face(TSpinFace::Normal), {{10, 9}}), "K");
+    EXPECT_EQ(colorLetters(face(TSpinFace::Normal), {{10, 9}}), "K");
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     rebuild();
     EXPECT_EQ(face(TSpinFace::Normal), themed);
