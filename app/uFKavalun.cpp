@@ -300,16 +300,22 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
     SeedRandom();
     if (AfterSeedRandom) AfterSeedRandom();
     FParticleCount = 0;
+    // The table never changes during the run and a parse always gives the same value, so
+    // each entry is parsed once rather than up to 99 times per particle.
+    std::vector<long double> entries;
+    entries.reserve(CumulativeTable.size());
+    for (const std::string& entry : CumulativeTable)
+        entries.push_back(TextToNumber(entry));
+    const Extended total = entries.back();
+    const auto n = static_cast<std::int32_t>(RoundToInt((total * 1000.0L).value()));
     TApplication* app = application();
     do {
         Label1->setText(QString::fromStdString(NumberToText(FParticleCount)));
         Label1->adjustSize();
-        const Extended total = TextToNumber(CumulativeTable.back());
-        const auto n = static_cast<std::int32_t>(RoundToInt((total * 1000.0L).value()));
         const Extended draw = Extended(RandomBelow(n)) / 1000.0L;
         Bin = OutsideTable;
-        for (AngleIndex = std::int32_t(CumulativeTable.size()) - 1; AngleIndex >= 0; --AngleIndex)
-            if (TextToNumber(CumulativeTable[AngleIndex]) < draw.value()) {
+        for (AngleIndex = std::int32_t(entries.size()) - 1; AngleIndex >= 0; --AngleIndex)
+            if (entries[AngleIndex] < draw.value()) {
                 Bin = AngleIndex;
                 break;
             }
