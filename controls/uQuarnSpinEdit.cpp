@@ -2,6 +2,7 @@
 
 #include "bitmapResource.h"
 #include "edge3d.h"
+#include "floatEnv.h"
 #include "glyphDraw.h"
 #include "messageTimer.h"
 #include "mouseCapture.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace {
 // Faces beyond this many pixels are not rendered (five faces and three scratch images of
@@ -27,13 +29,14 @@ constexpr qint64 maxFacePixels = qint64(1) << 22;
 
 constexpr int stNormal = 1, stHot = 2, stPressed = 3;
 
-// Nearest integer, halves to the even neighbour, whatever the FPU's rounding mode.
-int roundHalfEven(double v) {
-    const double f = std::floor(v);
-    const double d = v - f;
-    double r = f;
-    if (d > 0.5 || (d == 0.5 && std::fmod(f, 2.0) != 0.0)) r = f + 1;
-    return int(r);
+// Where the diagonal looks put their glyphs: centred in the upper-left and lower-right
+// quarters (halves to even), the up glyph shifted by `upOffset`, the down glyph by -1.
+std::pair<QPoint, QPoint> diagonalGlyphPositions(int w, int h, QSize up, QSize down, int upOffset) {
+    const auto nearest = [](double v) { return int(RoundToInt(v)); };
+    return {QPoint(nearest(w / 4.0 - up.width() / 2.0) + upOffset,
+                   nearest(h / 4.0 - up.height() / 2.0) + upOffset),
+            QPoint(nearest(3.0 * w / 4.0 - down.width() / 2.0) - 1,
+                   nearest(3.0 * h / 4.0 - down.height() / 2.0) - 1)};
 }
 
 // Event positions are fractional on scaled screens; a pixel is the one the point lies in.
@@ -411,11 +414,10 @@ void TQuarnSpinButton::PaintClassicDiagonal(ClassicFaceState& state) {
     state.up.loadIfEmpty("QUARNSPINUP");
     state.down.loadIfEmpty("QUARNSPINDOWN");
     const QImage& upGlyph = FUpGlyph.image();
-    drawTransparent(canvas, roundHalfEven(w / 4.0 - upGlyph.width() / 2.0) + g,
-                    roundHalfEven(h / 4.0 - upGlyph.height() / 2.0) + g, upGlyph);
     const QImage& downGlyph = FDownGlyph.image();
-    drawTransparent(canvas, roundHalfEven(3.0 * w / 4.0 - downGlyph.width() / 2.0) - 1,
-                    roundHalfEven(3.0 * h / 4.0 - downGlyph.height() / 2.0) - 1, downGlyph);
+    const auto [upAt, downAt] = diagonalGlyphPositions(w, h, upGlyph.size(), downGlyph.size(), g);
+    drawTransparent(canvas, upAt.x(), upAt.y(), upGlyph);
+    drawTransparent(canvas, downAt.x(), downAt.y(), downGlyph);
 }
 
 void TQuarnSpinButton::PaintClassicStacked(ClassicFaceState& state) {
@@ -510,10 +512,7 @@ void TQuarnSpinButton::BuildThemedDiagonalFaces() {
     down.loadIfEmpty("QUARNSPINDOWN");
     const QImage& upGlyph = FUpGlyph.image();
     const QImage& downGlyph = FDownGlyph.image();
-    const QPoint upAt(roundHalfEven(w / 4.0 - upGlyph.width() / 2.0) + 1,
-                      roundHalfEven(h / 4.0 - upGlyph.height() / 2.0) + 1);
-    const QPoint downAt(roundHalfEven(3.0 * w / 4.0 - downGlyph.width() / 2.0) - 1,
-                        roundHalfEven(3.0 * h / 4.0 - downGlyph.height() / 2.0) - 1);
+    const auto [upAt, downAt] = diagonalGlyphPositions(w, h, upGlyph.size(), downGlyph.size(), 1);
 
     const QRegion upper(QPolygon({QPoint(-1, h + 1), QPoint(-1, -1), QPoint(w + 1, -1)}),
                         Qt::WindingFill);
