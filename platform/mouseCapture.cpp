@@ -29,9 +29,9 @@ bool MouseCapture::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            FGrab = true;
-            if (mouse->button() == Qt::LeftButton) FLeftDown = true;
+            // Only a left press captures; a right or middle press is no capture of its own.
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                FLeftDown = FGrab = true;
             break;
         }
         case QEvent::MouseButtonRelease: {

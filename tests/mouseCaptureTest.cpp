@@ -37,7 +37,7 @@ protected:
     Probe* probe = nullptr;
 };
 
-TEST_F(MouseCaptureTest, TheLeftFlagFollowsTheLeftButtonAndTheCaptureAnyButton) {
+TEST_F(MouseCaptureTest, TheLeftFlagFollowsTheLeftButtonAndOnlyALeftPressCaptures) {
     QTest::mousePress(probe, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(probe->leftInPress);
     EXPECT_TRUE(probe->capturedInPress);
@@ -49,6 +49,9 @@ TEST_F(MouseCaptureTest, TheLeftFlagFollowsTheLeftButtonAndTheCaptureAnyButton) 
     EXPECT_TRUE(probe->capture.captured()) << "the right button is still down";
     QTest::mouseRelease(probe, Qt::RightButton, {}, QPoint(80, 80));
     EXPECT_FALSE(probe->capture.captured());
+    QTest::mousePress(probe, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(probe->capture.captured()) << "a right press alone captures nothing";
+    QTest::mouseRelease(probe, Qt::RightButton, {}, QPoint(5, 5));
 }
 
 TEST_F(MouseCaptureTest, AnExplicitGrabElsewhereTakesTheCaptureAway) {

@@ -222,6 +222,9 @@ const Scenario scenarios[] = {
     {"disabled_control_raises_nothing_and_looks_the_same",
      "enabled off; click T; = 0/0 normal; timer -1; looks-as-made"},
     {"right_and_middle_presses_raise_nothing", "rclick T; mclick T; = 0/0 normal; timer -1"},
+    {"right_press_after_an_unseen_release_raises_nothing",
+     "press T; wait 100; unseen-release O; wait 400; rpress T; wait 1000; = 1/0 top pressed;"
+     "rrelease T; wait 1000; = 1/0 top pressed"},
     {"right_release_inside_ends_a_left_press",
      "press T; rpress T; = 1/0 top pressed; rrelease T; wait 1000; = 1/0 normal"},
     {"press_with_no_handler_shows_pressed_and_starts_the_timer",
@@ -630,6 +633,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ThemedCase{"stacked_20x20", sbsClassic, 20, 20, {}, {}},
                       ThemedCase{"stacked_31x17", sbsClassic, 31, 17, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Upper, middle and lower line: the themed edge light, border hint and edge shadow, which
+// are the palette's Light, Shadow and Mid.
+TEST_F(SpinTest, ThemedDiagonalLinesInTheThemeColours) {
+    make(20, 20, sbsDefault, true);
+    for (TSpinFace f : allFaces) {
+        EXPECT_EQ(colorLetters(face(f), antidiagonal(18, 1, 17)), std::string(17, 'H')) << int(f);
+        EXPECT_EQ(colorLetters(face(f), antidiagonal(19, 2, 18)), std::string(17, 'D')) << int(f);
+        EXPECT_EQ(colorLetters(face(f), antidiagonal(20, 2, 18)), std::string(17, 'M')) << int(f);
+    }
+}
 
 TEST_F(SpinTest, SwitchingTheApplicationStyleRebuildsAtTheNextPaint) {
     QApplication::setStyle(QStyleFactory::create("Fusion"));
