@@ -6,6 +6,7 @@ KAVALUN_PACKAGES=(
     libgtest-dev libbenchmark-dev
     xvfb xdotool openbox wmctrl libx11-dev
     locales fonts-liberation
+    desktop-file-utils appstream dpkg-dev file
 )
 
 as_root() {

@@ -1,0 +1,29 @@
+# The desktop files beside the executable, and the Debian package that CPack makes of them.
+# One application id names the desktop entry, the icon and the metadata alike.
+set(KAVALUN_APP_ID io.github.kavalun.OhybNaKavalun)
+set(KAVALUN_DIST ${CMAKE_CURRENT_LIST_DIR})
+
+install(FILES ${KAVALUN_DIST}/${KAVALUN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${KAVALUN_DIST}/${KAVALUN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY ${KAVALUN_DIST}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavalun RENAME copyright)
+# The package needs only the executable built, not the tests and benchmarks.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kavalun)
+set(CPACK_PACKAGE_VENDOR "Kavalun")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "diffraction of particles on a single slit, for teaching")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Ohyb na Kavalun shows the diffraction of particles on a single slit. The
+teacher enters the particle's mass, the slit width and either the number of
+intensity maxima or the speed; the program computes the single-slit intensity
+pattern, fires particles one at a time and grows a histogram of their hits on
+the screen behind the slit. The interface is Czech.]])
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ohyb na Kavalun maintainers <maintainers@users.noreply.c-seed-b2ebd80f.example>")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without Liberation Sans the window's labels run into their fields.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+include(CPack)
