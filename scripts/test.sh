@@ -12,3 +12,4 @@ ctest --test-dir build/release --output-on-failure
 
 build_tree build/sanitize -DKAVALUN_SANITIZE=ON -DKAVALUN_BENCH=OFF
 ctest --test-dir build/sanitize --output-on-failure
+scripts/check-install.sh # the installed files, the Debian package and the installed program
