@@ -1,6 +1,7 @@
 #include "numberText.h"
 #include "errors.h"
 #include "exactDecimal.h"
+#include "numberTextChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -183,7 +184,9 @@ TEST_F(NumberText, IntegerTexts) {
         EXPECT_EQ(IntToHexText(v, minDigits), text);
 }
 
-// Random texts never throw from the quiet parsers, and the throwing parser agrees.
+// Short random texts through the fuzzer's checks: the quiet parses never throw, accept
+// exactly what an independent syntax checker accepts, give the nearest value, and the
+// throwing parse agrees with them bit for bit.
 TEST_F(NumberText, RandomTexts) {
     const std::string alphabet = " +-0123456789.,eE$xXaF\t";
     std::mt19937 rng(20240607);
@@ -191,14 +194,7 @@ TEST_F(NumberText, RandomTexts) {
         std::string text(rng() % 12, ' ');
         for (char& c : text)
             c = alphabet[rng() % alphabet.size()];
-        SetDecimalSeparator(i % 2 ? ',' : '.');
-        long double quiet = 0;
-        ASSERT_NO_THROW(quiet = TextToNumberOr(text, kNaN)) << "'" << text << "'";
-        ASSERT_NO_THROW(TextToIntOr(text, 0)) << "'" << text << "'";
-        if (std::isnan(quiet))
-            EXPECT_THROW(TextToNumber(text), EConvertError) << "'" << text << "'";
-        else
-            EXPECT_EQ(TextToNumber(text), quiet) << "'" << text << "'";
+        ASSERT_EQ(numberTextFinding(i % 2 ? ',' : '.', text), "");
     }
 }
 
@@ -307,6 +303,92 @@ TEST_F(NumberText, RoundTripsAreStable) {
         const std::string fixed = FixedToText(x, decimals);
         ASSERT_EQ(FixedToText(TextToNumber(fixed), decimals), fixed) << Hex(x);
     }
+}
+
+// The digits of the value halfway between an extended value and the next one up, times
+// 10^power; `nudge` 1 or -1 moves it a hair's breadth up or down.
+std::string HalfwayDigits(std::mt19937_64& rng, int nudge, long long& power) {
+    const int binary = static_cast<int>(rng() % 201) - 100 - 64; // of the last bit's half
+    exact::BigNat n(rng() | 1ULL << 63);
+    n.ShiftLeft(1);
+    n.AddSmall(1);
+    power = 0;
+    if (binary >= 0) {
+        n.ShiftLeft(binary);
+    } else {
+        n.Mul(exact::PowerOfFive(-binary));
+        power = binary;
+    }
+    if (nudge != 0) {
+        n.MulSmall(10);
+        --power;
+        if (nudge > 0)
+            n.AddSmall(1);
+        else
+            n.Sub(exact::BigNat(1));
+    }
+    return n.ToDecimal();
+}
+
+// 0.<digits> * 10^scale written in one of the accepted ways, or "" when the exponent that
+// needs has more than four digits.
+std::string Written(std::mt19937_64& rng, bool negative, const std::string& digits, long long power,
+                    char separator) {
+    const auto length = static_cast<long long>(digits.size());
+    const long long before = static_cast<long long>(rng() % static_cast<std::uint64_t>(length + 1));
+    const long long exponent = power + length - before;
+    if (exponent < -4999 || exponent > 4999) return "";
+    std::string text(rng() % 4 == 0 ? 2 : 0, ' ');
+    text += negative ? "-" : rng() % 4 == 0 ? "+" : "";
+    text += digits.substr(0, static_cast<std::size_t>(before));
+    if (before < length || rng() % 2) text += separator;
+    text += digits.substr(static_cast<std::size_t>(before));
+    if (exponent != 0 || rng() % 2) {
+        text += rng() % 2 ? 'E' : 'e';
+        text += exponent < 0 ? "-" : rng() % 4 == 0 ? "+" : "";
+        text += std::to_string(exponent < 0 ? -exponent : exponent);
+    }
+    return text;
+}
+
+// Decimal texts of 1 to 120 digits, from below the denormals to past the largest value, and
+// texts exactly halfway between two neighbours or just off: each reads as the nearest value.
+TEST_F(NumberText, ParsedValuesAreTheNearest) {
+    std::mt19937_64 rng(20240611);
+    const long count = RandomCount() / 4;
+    const int lengths[] = {1, 4, 15, 18, 19, 20, 21, 30, 40, 120};
+    long mismatches = 0;
+    std::string report;
+    for (long i = 0; i < count; ++i) {
+        std::string digits;
+        long long power;
+        if (i % 4 == 3) {
+            digits = HalfwayDigits(rng, static_cast<int>(rng() % 3) - 1, power);
+        } else {
+            digits.resize(1 + rng() % lengths[rng() % std::size(lengths)]);
+            for (char& c : digits)
+                c = static_cast<char>('0' + rng() % 10);
+            // The whole range, next to its ends, or the usual magnitudes.
+            const long long scale =
+                i % 4 == 0   ? static_cast<long long>(rng() % 9901) - 4965
+                : i % 4 == 1 ? (rng() % 2 ? -4955LL : 4926LL) + static_cast<long long>(rng() % 10)
+                             : static_cast<long long>(rng() % 46) - 20;
+            power = scale - static_cast<long long>(digits.size());
+        }
+        const bool negative = rng() % 2;
+        const char separator = i % 2 ? ',' : '.';
+        const std::string text = Written(rng, negative, digits, power, separator);
+        if (text.empty()) continue;
+        long double want;
+        const bool fits = exact::NearestValue(negative, digits, power, want);
+        SetDecimalSeparator(separator);
+        const long double got = TextToNumberOr(text, kNaN);
+        const bool same = fits ? std::memcmp(&got, &want, 10) == 0 : std::isnan(got);
+        if (!same && ++mismatches <= 5)
+            report += "'" + text + "' read as " + Hex(got) + ", nearest " +
+                      (fits ? Hex(want) : "out of range") + "\n";
+    }
+    EXPECT_EQ(mismatches, 0) << report;
 }
 
 } // namespace

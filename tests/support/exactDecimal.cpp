@@ -335,4 +335,71 @@ std::string FixedText(long double x, int decimals, char separator) {
     return text;
 }
 
+namespace {
+
+// 10^n for n up to 10000.
+BigNat PowerOfTen(long long n) {
+    BigNat p = PowerOfFive(static_cast<int>(std::min(n, 5000LL)));
+    if (n > 5000) p.Mul(PowerOfFive(static_cast<int>(n - 5000)));
+    p.ShiftLeft(static_cast<int>(n));
+    return p;
+}
+
+} // namespace
+
+bool NearestValue(bool negative, const std::string& digits, long long power, long double& value) {
+    const std::size_t first = digits.find_first_not_of('0');
+    value = negative ? -0.0L : 0.0L;
+    if (first == std::string::npos) return true;
+    // |value| lies in [10^(scale - 1), 10^scale): past 10^4933 it overflows, below
+    // 10^-4961 (under half the smallest denormal, about 1.8E-4951) it is zero.
+    const long long scale = static_cast<long long>(digits.size() - first) + power;
+    if (scale > 4933) return false;
+    if (scale < -4960) return true;
+
+    BigNat num, den(1);
+    for (std::size_t i = first; i < digits.size(); ++i) {
+        num.MulSmall(10);
+        num.AddSmall(static_cast<std::uint64_t>(digits[i] - '0'));
+    }
+    if (power >= 0)
+        num.Mul(PowerOfTen(power));
+    else
+        den = PowerOfTen(-power);
+
+    // value = num / den * 2^exponent2, the quotient scaled to 66 or 67 bits.
+    const int shift = 66 - (num.BitLength() - den.BitLength());
+    if (shift > 0)
+        num.ShiftLeft(shift);
+    else
+        den.ShiftLeft(-shift);
+    const long long exponent2 = -shift;
+    unsigned __int128 q = 0;
+    den.ShiftLeft(67);
+    for (int bit = 67; bit >= 0; --bit, den.ShiftRight(1))
+        if (Compare(num, den) >= 0) {
+            num.Sub(den);
+            q |= static_cast<unsigned __int128>(1) << bit;
+        }
+    const bool sticky = !num.IsZero();
+
+    int length = 0;
+    while (length < 128 && (q >> length) != 0)
+        ++length;
+    const long long top = length - 1 + exponent2; // value in [2^top, 2^(top + 1))
+    // 64 bits for normals; denormals keep the bits down to 2^-16445.
+    const long long kept = top >= -16382 ? 64 : top + 16446;
+    if (kept < 0) return true;
+    const int drop = length - static_cast<int>(kept); // at least 2
+    unsigned __int128 m = q >> drop;
+    const unsigned __int128 rest = q & ((static_cast<unsigned __int128>(1) << drop) - 1);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (drop - 1);
+    if (rest > half || (rest == half && (sticky || (m & 1) != 0))) ++m;
+    const long double magnitude =
+        std::ldexp(static_cast<long double>(m), static_cast<int>(exponent2 + drop));
+    if (std::isinf(magnitude)) return false;
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 } // namespace exact

@@ -57,4 +57,9 @@ Expansion Expand18(long double x);
 std::string GeneralText(long double x, char separator);
 std::string FixedText(long double x, int decimals, char separator);
 
+// The value nearest to `digits` (decimal digits, read as an integer) times 10^power,
+// ties to even, with the sign; false when it rounds past the largest finite value. Values
+// below half the smallest denormal are zero.
+bool NearestValue(bool negative, const std::string& digits, long long power, long double& value);
+
 } // namespace exact
