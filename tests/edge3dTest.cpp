@@ -76,17 +76,46 @@ INSTANTIATE_TEST_SUITE_P(
                  {0, 0, 18, 18}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Edge3d, TinyEmptyAndOutsideRectanglesStayWithinTheImage) {
-    QImage image(20, 20, QImage::Format_RGB32);
-    PixelCanvas canvas(&image);
-    for (WinRect r : {WinRect{5, 5, 5, 5}, WinRect{5, 5, 6, 6}, WinRect{5, 5, 7, 7},
-                      WinRect{9, 9, 3, 3}, WinRect{-30, -30, 50, 50},
-                      WinRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, WinRect{INT_MIN, 0, INT_MIN, 3}})
+struct ExtremeCase {
+    WinRect rect, adjusted; // the adjusted sides stop at the ends of the int range
+    int painted;            // pixels painted in the 20 x 20 image
+    const char* corner;     // (5, 5), (6, 5), (5, 6), (6, 6)
+};
+
+TEST(Edge3d, TinyEmptyAndOutsideRectanglesStayWithinTheImageAndTheIntRange) {
+    const ExtremeCase cases[] = {
+        {{5, 5, 5, 5}, {7, 7, 3, 3}, 0, "...."},
+        {{5, 5, 6, 6}, {7, 7, 4, 4}, 1, "D..."}, // bottom and right own a single pixel
+        {{5, 5, 7, 7}, {7, 7, 5, 5}, 4, "HDDD"},
+        {{9, 9, 3, 3}, {11, 11, 1, 1}, 0, "...."},
+        {{-30, -30, 50, 50}, {-28, -28, 48, 48}, 0, "...."},
+        {{-1, -1, 21, 21}, {1, 1, 19, 19}, 76, "...."}, // only the inner ring is inside
+        {{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+         {INT_MIN + 2, INT_MIN + 2, INT_MAX - 2, INT_MAX - 2},
+         0,
+         "...."},
+        {{INT_MIN, 0, INT_MIN, 3}, {INT_MIN + 2, 2, INT_MIN, 1}, 0, "...."},
+        {{INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX},
+         {INT_MAX, INT_MAX, INT_MAX - 2, INT_MAX - 2},
+         0,
+         "...."},
+    };
+    DistinctSystemColors colors;
+    for (const ExtremeCase& c : cases) {
+        QImage image(20, 20, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        PixelCanvas canvas(&image);
+        WinRect r = c.rect;
         drawEdge(canvas, r, EDGE_RAISED, BF_RECT | BF_SOFT | BF_ADJUST);
-    WinRect one{5, 5, 6, 6};
-    image.fill(Qt::red);
-    drawEdge(canvas, one, EDGE_RAISED, BF_RECT | BF_SOFT);
-    EXPECT_EQ(image.pixel(5, 5), cl3DDkShadow().rgb()) << "a single pixel: bottom and right own it";
+        int painted = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x)
+                painted += image.pixel(x, y) != QColor(Qt::red).rgb();
+        EXPECT_EQ(r, c.adjusted) << c.rect.left << "," << c.rect.top;
+        EXPECT_EQ(painted, c.painted) << c.rect.left << "," << c.rect.top;
+        EXPECT_EQ(colorLetters(image, {{5, 5}, {6, 5}, {5, 6}, {6, 6}}, '.'), c.corner)
+            << c.rect.left << "," << c.rect.top;
+    }
 }
 
 } // namespace

@@ -1,28 +1,35 @@
 #pragma once
 
-#include "systemColors.h"
-
 #include <QApplication>
 #include <QImage>
 #include <QPalette>
 #include <QPoint>
 
 #include <string>
-#include <utility>
 #include <vector>
 
-// System colours made distinct for as long as the object lives, so that every pixel of a
-// face or an edge tells which role it was painted with.
+// The palette roles that faces and edges are painted with, each given a colour of its own
+// and a letter: button Face, button Shadow, button Highlight, 3-D Light, 3-D Dark shadow,
+// Mid (the themed edge shadow).
+struct DistinctRole {
+    char letter;
+    QPalette::ColorRole role;
+    QRgb rgb;
+};
+inline constexpr DistinctRole distinctRoles[] = {
+    {'F', QPalette::Button, 0xFFC8C8C8u}, {'S', QPalette::Dark, 0xFF808080u},
+    {'H', QPalette::Light, 0xFFFFFFFFu},  {'L', QPalette::Midlight, 0xFFE1E1E1u},
+    {'D', QPalette::Shadow, 0xFF404040u}, {'M', QPalette::Mid, 0xFFA0A0A0u},
+};
+
+// Puts the distinct colours into the application palette for as long as the object lives,
+// so that every pixel of a face or an edge tells which role it was painted with.
 class DistinctSystemColors {
 public:
     DistinctSystemColors() : FSaved(QApplication::palette()) {
         QPalette p = FSaved;
-        p.setColor(QPalette::Button, QColor(200, 200, 200));
-        p.setColor(QPalette::Light, QColor(255, 255, 255));
-        p.setColor(QPalette::Midlight, QColor(225, 225, 225));
-        p.setColor(QPalette::Dark, QColor(128, 128, 128));
-        p.setColor(QPalette::Mid, QColor(160, 160, 160));
-        p.setColor(QPalette::Shadow, QColor(64, 64, 64));
+        for (const DistinctRole& r : distinctRoles)
+            p.setColor(r.role, QColor::fromRgb(r.rgb));
         QApplication::setPalette(p);
     }
     ~DistinctSystemColors() { QApplication::setPalette(FSaved); }
@@ -33,18 +40,17 @@ private:
     QPalette FSaved;
 };
 
-// One letter per pixel: button Face, Shadow, Highlight, 3-D Light, Dark shadow, window
-// frame (K), or `other` for anything else.
+// One letter per pixel: a role's letter from the table above, K for black (the window
+// frame), or `other` for anything else. The colours are the table's own, not the program's
+// colour functions, so a wrong role there shows as a wrong letter.
 inline std::string colorLetters(const QImage& image, const std::vector<QPoint>& points,
                                 char other = '?') {
-    const std::pair<char, QColor (*)()> roles[] = {{'F', clBtnFace},      {'S', clBtnShadow},
-                                                   {'H', clBtnHighlight}, {'L', cl3DLight},
-                                                   {'D', cl3DDkShadow},   {'K', clWindowFrame}};
     std::string found;
     for (QPoint p : points) {
-        found += other;
-        for (auto [letter, role] : roles)
-            if (image.pixel(p) == role().rgb()) found.back() = letter;
+        const QRgb pixel = image.pixel(p);
+        found += pixel == 0xFF000000u ? 'K' : other;
+        for (const DistinctRole& r : distinctRoles)
+            if (pixel == r.rgb) found.back() = r.letter;
     }
     return found;
 }
