@@ -4,6 +4,8 @@
 #include "decimalSeparator.h"
 #include "floatEnv.h"
 #include "numberText.h"
+#include "outerFrame.h"
+#include "pause.h"
 #include "random.h"
 #include "shape.h"
 #include "systemColors.h"
@@ -15,13 +17,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
-#include <QTimer>
-#include <QWindow>
 
-#include <chrono>
-#include <thread>
 
 double ParticleMass = 0;
 double SlitWidthNm = 0;
@@ -134,7 +131,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
     // A native window now, so that the platform's frame margins can be read.
     create();
-    applyOuterSize();
+    FFrameFit = new OuterFrameFit(this, QSize(outerWidth, storedOuterHeight));
+    FFrameFit->fit();
     FormCreate(this);
 }
 
@@ -142,47 +140,7 @@ TForm1::~TForm1() = default;
 
 int TForm1::outerHeight() const {
     // The client height is current even before the native window has caught up with it.
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    return height() + frame.top() + frame.bottom();
-}
-
-void TForm1::applyOuterSize() {
-    // Once a real frame has been accounted for, the size is the user's to change, also when
-    // the frame changes later (a maximised window may lose its borders).
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (FOuterSizeSettled || frame == FAppliedFrame) return;
-    FAppliedFrame = frame;
-    FOuterSizeSettled = !frame.isNull();
-    resize(outerWidth - frame.left() - frame.right(),
-           storedOuterHeight - frame.top() - frame.bottom());
-}
-
-void TForm1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    applyOuterSize();
-    // A window manager reports its frame some time after the window is mapped, and Qt sends
-    // no event for it: look again for a couple of seconds.
-    if (!FOuterSizeSettled && !FFramePoll) {
-        FFramePoll = new QTimer(this);
-        connect(FFramePoll, &QTimer::timeout, this, [this, tries = 0]() mutable {
-            applyOuterSize();
-            if (FOuterSizeSettled || ++tries >= 40) {
-                FFramePoll->deleteLater();
-                FFramePoll = nullptr;
-            }
-        });
-        FFramePoll->start(50);
-    }
-    if (!FCentred && screen()) {
-        FCentred = true;
-        const QRect area = screen()->availableGeometry();
-        move(area.center() - QPoint(outerWidth / 2, storedOuterHeight / 2));
-    }
-}
-
-bool TForm1::event(QEvent* event) {
-    if (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) applyOuterSize();
-    return QWidget::event(event);
+    return FFrameFit->outerHeight();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -309,9 +267,14 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
     const Extended total = entries.back();
     const auto n = static_cast<std::int32_t>(RoundToInt((total * 1000.0L).value()));
     TApplication* app = application();
+    // While particles fly, the window reaches the screen at the display's pace.
+    struct Pacing {
+        WindowCanvas& canvas;
+        explicit Pacing(WindowCanvas& c) : canvas(c) { canvas.beginPacing(); }
+        ~Pacing() { canvas.endPacing(); }
+    } pacing(*FCanvas);
     do {
-        Label1->setText(QString::fromStdString(NumberToText(FParticleCount)));
-        Label1->adjustSize();
+        setLabelCaption(Label1, QString::fromStdString(NumberToText(FParticleCount)));
         const Extended draw = Extended(RandomBelow(n)) / 1000.0L;
         Bin = OutsideTable;
         for (AngleIndex = std::int32_t(entries.size()) - 1; AngleIndex >= 0; --AngleIndex)
@@ -333,7 +296,10 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
             FCanvas->setPenColor(Qt::black);
             FCanvas->rectangle(501, y, int(right), y + 2);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(FPace));
+        // The screen shows each ray through a pause of a frame or more, and the latest one
+        // once a frame when the pauses are shorter.
+        if (FPace >= FCanvas->frameInterval() || FCanvas->frameDue()) FCanvas->present();
+        Sleep(FPace);
         ++FParticleCount;
         drawRay(clBtnFace());
         if (app)

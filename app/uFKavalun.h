@@ -17,6 +17,7 @@ class QTimer;
 class TNumberEdit;
 class TQuarnSpinButton;
 class TShape;
+class OuterFrameFit;
 class WindowCanvas;
 
 // The run's variables, one set for the program, overwritten by every run.
@@ -94,24 +95,18 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void RunSimulation();
     void EmitParticles(const std::vector<std::string>& CumulativeTable);
     void drawRay(const QColor& color);
-    void applyOuterSize();
 
     bool FRunning = false;
     std::int32_t FPace = 5;
     std::int32_t FZoomDivisor = 1;
     std::int64_t FParticleCount = 0;
     std::unique_ptr<WindowCanvas> FCanvas;
-    QMargins FAppliedFrame{-1, -1, -1, -1};
-    bool FOuterSizeSettled = false;
-    QTimer* FFramePoll = nullptr;
-    bool FCentred = false;
+    OuterFrameFit* FFrameFit = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "pixelCanvas.h"
 #include "systemColors.h"
 #include "themeParts.h"
+#include "windowCanvas.h"
 #include "visualStyles.h"
 
 #include <QApplication>
@@ -122,7 +123,7 @@ const QImage& TQuarnSpinButton::Face(TSpinFace which) const {
 
 void TQuarnSpinButton::MarkFacesStale() {
     FFacesStale = true;
-    update();
+    repaintUnderDrawing(this);
 }
 
 bool TQuarnSpinButton::HitBottomHalf(const QPoint& point) const {
@@ -139,10 +140,8 @@ bool TQuarnSpinButton::insideInclusive(const QPoint& p) const {
 
 void TQuarnSpinButton::repaintNow() {
     // Within a paint cycle an immediate repaint would re-enter it; the next cycle does.
-    if (FInPaint)
-        update();
-    else
-        repaint();
+    repaintUnderDrawing(this);
+    if (!FInPaint) repaint();
 }
 
 void TQuarnSpinButton::FireTopClick() {

@@ -10,4 +10,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A shape that moves or changes size repaints its old and new area, wiping the drawing.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 };

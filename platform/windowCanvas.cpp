@@ -2,25 +2,65 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 
 namespace {
-const QEvent::Type wipeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+const QEvent::Type wipeEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Posted to the window: the drawing in `area` (window coordinates) is wiped when the event
+// is processed, as a classic window erases what it repaints.
+class WipeEvent : public QEvent {
+public:
+    explicit WipeEvent(const QRegion& area) : QEvent(wipeEventType), FArea(area) {}
+    const QRegion& area() const { return FArea; }
+
+private:
+    QRegion FArea;
+};
+
+void postWipe(QWidget* window, const QRegion& area) {
+    if (window && !area.isEmpty()) QCoreApplication::postEvent(window, new WipeEvent(area));
 }
 
+} // namespace
+
+// Shows the drawing over the window, wipes it where the window repaints, and, while a run
+// paces the screen, holds the window's update requests back until the run presents them.
 class CanvasOverlay : public QWidget {
 public:
-    CanvasOverlay(QWidget* parent, QImage* image) : QWidget(parent), FImage(image) {
+    CanvasOverlay(QWidget* window, QImage* image) : QWidget(window), FImage(image) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
+        FFallback.setSingleShot(true);
+        FFallback.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&FFallback, &QTimer::timeout, this, [this] { present(); });
+        FSincePresent.start();
+        window->installEventFilter(this);
     }
 
-    void requestWipe() {
-        if (FWipePending) return;
-        FWipePending = true;
-        QCoreApplication::postEvent(this, new QEvent(wipeEvent));
+    int FPacingDepth = 0;
+
+    void present() {
+        FFallback.stop();
+        FSincePresent.restart();
+        FDelivering = true;
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(parentWidget(), &request);
+        FDelivering = false;
+    }
+
+    bool frameDue() const { return FSincePresent.elapsed() >= frameInterval(); }
+
+    int frameInterval() const {
+        const QScreen* s = screen();
+        const qreal rate = s ? s->refreshRate() : 60;
+        return int(1000 / qBound<qreal>(24, rate > 0 ? rate : 60, 240));
     }
 
 protected:
@@ -29,19 +69,36 @@ protected:
         painter.drawImage(event->rect(), *FImage, event->rect());
     }
 
-    bool event(QEvent* event) override {
-        if (event->type() == wipeEvent) {
-            FWipePending = false;
-            FImage->fill(Qt::transparent);
-            update();
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != parentWidget()) return false;
+        if (event->type() == wipeEventType) {
+            wipe(static_cast<WipeEvent*>(event)->area());
             return true;
         }
-        return QWidget::event(event);
+        if (event->type() == QEvent::UpdateRequest && FPacingDepth > 0 && !FDelivering) {
+            // The run presents once a frame; should it stall in a nested loop (a dialog),
+            // the window still comes up to date.
+            if (!FFallback.isActive()) FFallback.start(2 * frameInterval());
+            return true;
+        }
+        return false;
     }
 
 private:
+    void wipe(const QRegion& area) {
+        const QRegion region = area & FImage->rect();
+        QPainter painter(FImage);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : region)
+            painter.fillRect(r, Qt::transparent);
+        painter.end();
+        update(region);
+    }
+
     QImage* FImage;
-    bool FWipePending = false;
+    QTimer FFallback;
+    QElapsedTimer FSincePresent;
+    bool FDelivering = false;
 };
 
 WindowCanvas::WindowCanvas(QWidget* window) : FWindow(window) {
@@ -49,6 +106,8 @@ WindowCanvas::WindowCanvas(QWidget* window) : FWindow(window) {
     FImage.fill(Qt::transparent);
     setImage(&FImage);
     FOverlay = new CanvasOverlay(window, &FImage);
+    // Once the window is gone there is nothing to draw on.
+    QObject::connect(FOverlay, &QObject::destroyed, FOverlay, [this] { setImage(nullptr); });
     FOverlay->setGeometry(window->rect());
     FOverlay->raise();
     FOverlay->show();
@@ -66,7 +125,8 @@ QWidget* WindowCanvas::overlay() const {
 void WindowCanvas::invalidate() {
     if (!FWindow || !FOverlay) return;
     FWindow->update();
-    FOverlay->requestWipe();
+    // The whole image as it will be then, even if the window grows before.
+    postWipe(FWindow, QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 void WindowCanvas::resizeToWindow() {
@@ -84,7 +144,52 @@ void WindowCanvas::resizeToWindow() {
     FOverlay->setGeometry(FWindow->rect());
 }
 
+void WindowCanvas::beginPacing() {
+    if (FOverlay) ++FOverlay->FPacingDepth;
+}
+
+void WindowCanvas::endPacing() {
+    if (!FOverlay || FOverlay->FPacingDepth == 0) return;
+    if (--FOverlay->FPacingDepth == 0) present();
+}
+
+bool WindowCanvas::pacing() const {
+    return FOverlay && FOverlay->FPacingDepth > 0;
+}
+
+void WindowCanvas::present() {
+    if (FWindow && FOverlay && FWindow->isVisible()) FOverlay->present();
+}
+
+bool WindowCanvas::frameDue() const {
+    return FOverlay && FOverlay->frameDue();
+}
+
+int WindowCanvas::frameInterval() const {
+    return FOverlay ? FOverlay->frameInterval() : 16;
+}
+
 void WindowCanvas::changed(const QRect& area) {
     if (!FWindow || !FOverlay || !FOverlay->isVisible()) return;
-    FOverlay->repaint(area.intersected(FOverlay->rect()));
+    FOverlay->update(area.intersected(FOverlay->rect()));
+}
+
+void repaintUnderDrawing(QWidget* control, const QRect& area) {
+    if (!control) return;
+    const QRect own = area.isEmpty() ? control->rect() : area & control->rect();
+    control->update(own);
+    QWidget* window = control->window();
+    postWipe(window, own.translated(control->mapTo(window, QPoint())));
+}
+
+void setLabelCaption(QLabel* label, const QString& caption) {
+    if (!label || label->text() == caption) return;
+    const QRect before = label->geometry();
+    label->setText(caption);
+    label->adjustSize();
+    QWidget* parent = label->parentWidget();
+    if (!parent) return;
+    QWidget* window = label->window();
+    const QPoint offset = parent->mapTo(window, QPoint());
+    postWipe(window, (QRegion(before) + label->geometry()).translated(offset));
 }

@@ -2,16 +2,24 @@
 
 #include "pixelCanvas.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 class CanvasOverlay;
+class QLabel;
 
-// Drawing straight onto a window, as a classic window canvas does: strokes show at once,
-// lie over the window's background and its light controls (shapes, labels) and under the
-// controls stacked above the overlay (edits, buttons). An invalidation wipes the drawing
-// when pending events are next processed, not at once; nothing is drawn once the window
-// is gone.
+// Drawing straight onto a window, as a classic window canvas does: strokes go into the
+// drawing at once and lie over the window's background and its light controls (shapes,
+// labels) and under the controls stacked above the overlay (edits, buttons). A repaint of
+// the window, or of a light control's own area, wipes the drawing there when pending events
+// are next processed, not at once; nothing is drawn once the window is gone.
+//
+// What reaches the screen: outside a run every change is shown when pending events are next
+// processed. Between beginPacing() and endPacing() the window is brought to the screen only
+// by present() (and by the system's own repaints), so a run that draws thousands of strokes
+// a second flushes at the display's pace instead of once per stroke.
 class WindowCanvas : public PixelCanvas {
 public:
     // The overlay becomes a child of `window`, stacked above the children that exist now.
@@ -24,6 +32,16 @@ public:
     // Follows the window's client size, keeping what is drawn.
     void resizeToWindow();
 
+    void beginPacing();
+    void endPacing();
+    bool pacing() const;
+    // Brings everything drawn or repainted so far to the screen now.
+    void present();
+    // A frame of the screen has passed since the last present().
+    bool frameDue() const;
+    // One frame of the window's screen, in milliseconds.
+    int frameInterval() const;
+
     QWidget* overlay() const;
 
 protected:
@@ -34,3 +52,12 @@ private:
     QPointer<CanvasOverlay> FOverlay;
     QImage FImage;
 };
+
+// A light control under a window's drawing repaints `area` of its own (its whole rectangle
+// when `area` is empty): it is updated, and the drawing there is wiped when pending events
+// are next processed, as a classic repaint of that part of the window does.
+void repaintUnderDrawing(QWidget* control, const QRect& area = QRect());
+
+// Sets a label's caption and fits its size to it, repainting what lies under the drawing:
+// so the label's text is always whole, whatever was drawn over it.
+void setLabelCaption(QLabel* label, const QString& caption);

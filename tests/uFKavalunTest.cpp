@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "messageTimer.h"
 #include "numberText.h"
+#include "pause.h"
 #include "random.h"
 #include "shape.h"
 #include "systemColors.h"
@@ -15,12 +16,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTest>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <map>
 
 namespace {
@@ -39,6 +42,7 @@ protected:
         form = std::make_unique<TForm1>();
     }
     void TearDown() override {
+        setPauseHook({});
         form.reset();
         TApplication::setErrorBox({});
         application()->resetTerminated();
@@ -72,6 +76,13 @@ protected:
     }
 
     QImage grab() { return form->grab().toImage(); }
+    // What the window has flushed to the screen, not a fresh rendering of it.
+    QImage onScreen() {
+        return form->screen()
+            ->grabWindow(form->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
 
     std::unique_ptr<TForm1> form;
     std::vector<ShownError> errors;
@@ -377,8 +388,9 @@ Prediction predict(const std::vector<std::string>& table, std::uint32_t state,
                    std::int64_t particles) {
     Prediction p;
     std::vector<long double> entries;
+    // Read in the C locale whatever the user's is, as the table is written.
     for (const auto& t : table)
-        entries.push_back(std::stold(t));
+        std::from_chars(t.data(), t.data() + t.size(), entries.emplace_back());
     const auto n = static_cast<std::uint64_t>(std::llround(entries.back() * 1000));
     auto next = [&state](std::uint64_t below) {
         state = state * 134775813u + 1u;
@@ -485,8 +497,6 @@ TEST_F(Form1PixelTest, BarsAreTwoRowsFrom501AtTheZoomOfTheMoment) {
 TEST_F(Form1PixelTest, ZoomChangeWipesTheDrawingAndSetsTheNextDivisor) {
     show();
     int wipedAt = -1;
-    std::int64_t lastCount = 0;
-    int lastBin = -1, lastSide = 0;
     runParticles(300, 99, [&](std::int64_t fired) {
         if (fired == 200) {
             form->tbZoom->setValue(90); // divisor 10
@@ -497,29 +507,98 @@ TEST_F(Form1PixelTest, ZoomChangeWipesTheDrawingAndSetsTheNextDivisor) {
                 for (int x = 501; x < 700; ++x)
                     if (black(wiped.pixel(x, y))) ++wipedAt;
         }
-        if (Bin >= 0) {
-            lastBin = Bin;
-            lastSide = Side;
-            lastCount = (Side == 1 ? LowerCounts : UpperCounts)[Bin];
-        }
         if (fired == 300) {
-            const QImage image = grab();
-            const int y = h2() + lastSide * lastBin * 5;
-            const int length = int(lastCount / 10);
             EXPECT_EQ(form->zoomDivisor(), 10);
-            if (length >= 2) {
-                EXPECT_TRUE(black(image.pixel(500 + length - 1, y)));
-            }
-            // A bar of length 0 is a rectangle turned round: one column at 500.
-            if (length >= 1) {
-                EXPECT_FALSE(black(image.pixel(500 + length, y)));
-            }
         }
     });
     EXPECT_EQ(wipedAt, 0) << "no bar survives the zoom change";
     // Stopping moved the bar back to 100, which set the divisor back to 1.
     EXPECT_EQ(form->tbZoom->value(), 100);
     EXPECT_EQ(form->zoomDivisor(), 1);
+}
+
+// Particles steered by the generator's state: a slow, light particle makes the table the
+// whole numbers 1 to 99, so that draws can equal entries exactly.
+class Form1SteeredTest : public Form1PixelTest {
+protected:
+    static constexpr std::uint32_t n = 99000;
+
+    void useWholeNumberTable() {
+        click(form->cbAutomat);
+        form->neHmotnost->setText("0.000000001");
+        form->neRychlost->setText("1");
+        const std::vector<std::string> table = form->BuildPatternTable();
+        for (int k = 0; k < 99; ++k)
+            ASSERT_EQ(table[k], std::to_string(k + 1));
+    }
+
+    // The state after which the generator draws `draw` of n and then the side `side`.
+    static std::uint32_t stateFor(std::uint32_t draw, int side) {
+        std::uint32_t inverse = 134775813u; // of the multiplier, modulo 2^32 (Newton)
+        for (int i = 0; i < 5; ++i)
+            inverse *= 2u - 134775813u * inverse;
+        for (std::uint64_t s = ((std::uint64_t(draw) << 32) + n - 1) / n; (s * n) >> 32 == draw;
+             ++s) {
+            const std::uint32_t next = std::uint32_t(s) * 134775813u + 1u;
+            if ((next >> 31 == 0) == (side == 1)) return (std::uint32_t(s) - 1u) * inverse;
+        }
+        ADD_FAILURE() << "no state draws " << draw;
+        return 0;
+    }
+
+    // Fires a first particle, which the start's repaint wipes, then one that `prepare` may
+    // set up and `check` looks at.
+    void fireSecond(std::uint32_t draw, int side, std::function<void()> prepare,
+                    std::function<void()> check) {
+        runParticles(2, stateFor(60000, -1), [&](std::int64_t fired) {
+            if (fired == 1) {
+                if (prepare) prepare();
+                RandomState = stateFor(draw, side);
+            } else {
+                check();
+            }
+        });
+    }
+};
+
+TEST_F(Form1SteeredTest, ADrawEqualToAnEntryDoesNotSelectIt) {
+    useWholeNumberTable();
+    const struct {
+        std::uint32_t draw; // thousandths
+        int bin;
+    } rows[] = {{0, OutsideTable}, {1000, OutsideTable}, {1001, 0},   {50000, 48},
+                {50001, 49},       {98000, 96},          {98001, 97}, {98999, 97}};
+    for (const auto& row : rows) {
+        fireSecond(row.draw, 1, {}, [&] { EXPECT_EQ(Bin, row.bin) << "draw " << row.draw; });
+    }
+}
+
+TEST_F(Form1SteeredTest, BarLengthIsTheCountDividedByTheZoom) {
+    show();
+    useWholeNumberTable();
+    const int bin = 20, y = h2() + bin * 5;
+    // Length 0 turns the rectangle round into a stub at x 500; length 1 draws nothing.
+    const struct {
+        int divisor, count, length;
+    } rows[] = {{1, 1, 1},   {1, 2, 2},   {1, 30, 30}, {10, 9, 0},  {10, 10, 1},
+                {10, 57, 5}, {99, 98, 0}, {99, 99, 1}, {99, 400, 4}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.divisor << " " << row.count);
+        form->tbZoom->setValue(100 - row.divisor);
+        fireSecond(
+            bin * 1000 + 1500, 1, [&] { LowerCounts[bin] = row.count - 1; },
+            [&] {
+                const QImage& drawing = *form->canvas().image();
+                const auto ink = [&](int x, int y) { return drawing.pixel(x, y) == qRgb(0, 0, 0); };
+                EXPECT_EQ(LowerCounts[bin], row.count);
+                for (int x = 500; x <= 500 + std::max(row.length, 1); ++x) {
+                    const bool bar = row.length == 0 ? x == 500 : x > 500 && x < 500 + row.length;
+                    EXPECT_EQ(ink(x, y), bar) << "x " << x;
+                    EXPECT_EQ(ink(x, y + 1), bar) << "x " << x;
+                }
+                EXPECT_FALSE(ink(501, y + 2));
+            });
+    }
 }
 
 TEST_F(Form1PixelTest, ErasedRayCutsThroughTheScreenShape) {
@@ -604,6 +683,54 @@ TEST_F(Form1PixelTest, FirstParticleAfterStartIsWipedButCounted) {
     for (int bin = 0; bin <= 200; ++bin)
         total += LowerCounts[bin] + UpperCounts[bin];
     EXPECT_EQ(total, 1);
+}
+
+// What reaches the screen: the counter whole, each ray through a pause of a frame or more,
+// and the last drawing when a run ends.
+TEST_F(Form1PixelTest, CounterDigitsStayWholeAfterALongRun) {
+    show();
+    runParticles(20000, 2024);
+    QCoreApplication::processEvents();
+    const QRect area = form->Label1->geometry();
+    QImage own(area.size(), QImage::Format_RGB32);
+    own.fill(clBtnFace());
+    form->Label1->render(&own, {}, {}, QWidget::DrawChildren);
+    EXPECT_EQ(form->Label1->text(), "19999");
+    EXPECT_EQ(onScreen().copy(area), own);
+}
+
+TEST_F(Form1PixelTest, EachRayIsOnScreenThroughAPauseOfAFrameOrMore) {
+    show();
+    while (form->pace() < 20)
+        form->QuarnSpinButton1BottomClick(form->QuarnSpinButton1);
+    int pauses = 0;
+    setPauseHook([&](int ms) {
+        ASSERT_EQ(ms, 20);
+        ++pauses;
+        // Right of the panel's controls, where every ray crosses x 470 (within a row).
+        const int y = h2() + Side * Bin * 5 * 370 / 400;
+        const QImage screen = onScreen();
+        if (y < 1 || y + 1 >= screen.height()) return;
+        EXPECT_TRUE(black(screen.pixel(470, y - 1)) || black(screen.pixel(470, y)) ||
+                    black(screen.pixel(470, y + 1)))
+            << "pause " << pauses << " at row " << y;
+    });
+    form->AfterSeedRandom = [] { RandomState = 31; };
+    form->AfterParticle = [&] {
+        if (pauses == 8) click(form->Button1);
+    };
+    click(form->Button1);
+    EXPECT_EQ(pauses, 8);
+}
+
+TEST_F(Form1PixelTest, TheLastDrawingIsOnScreenWhenARunEnds) {
+    show();
+    int y = -1;
+    runParticles(3000, 8, [&](std::int64_t) {
+        if (Bin > 0 && (Side == 1 ? LowerCounts : UpperCounts)[Bin] >= 2) y = h2() + Side * Bin * 5;
+    });
+    ASSERT_GE(y, 0);
+    EXPECT_TRUE(black(onScreen().pixel(501, y))) << "row " << y;
 }
 
 // The window stays usable while particles fly.

@@ -2,11 +2,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+const QRgb red = qRgb(255, 0, 0);
 
 class WindowCanvasTest : public ::testing::Test {
 protected:
@@ -24,7 +27,14 @@ protected:
         canvas->setPenColor(Qt::red);
     }
 
-    QRgb at(int x, int y) { return window.grab().toImage().pixel(x, y); }
+    // What the window has flushed to the screen, not a fresh rendering of it.
+    QRgb onScreen(int x, int y) {
+        return window.screen()->grabWindow(window.winId()).toImage().pixel(x, y);
+    }
+    void line(int y) {
+        canvas->moveTo(0, y);
+        canvas->lineTo(200, y);
+    }
 
     QWidget window;
     QLabel* label = nullptr;
@@ -33,52 +43,85 @@ protected:
 };
 
 TEST_F(WindowCanvasTest, StrokeShowsOverLightControlsAndUnderWindowedOnes) {
-    canvas->moveTo(0, 15);
-    canvas->lineTo(200, 15);
-    EXPECT_EQ(at(20, 15), qRgb(255, 0, 0)) << "over the label";
-    EXPECT_NE(at(120, 15), qRgb(255, 0, 0)) << "under the edit";
-    EXPECT_EQ(at(180, 15), qRgb(255, 0, 0));
+    line(15);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(onScreen(20, 15), red) << "over the label";
+    EXPECT_NE(onScreen(120, 15), red) << "under the edit";
+    EXPECT_EQ(onScreen(180, 15), red);
 }
 
 TEST_F(WindowCanvasTest, InvalidationWipesOnlyWhenEventsAreProcessed) {
-    canvas->moveTo(0, 50);
-    canvas->lineTo(200, 50);
+    line(50);
     canvas->invalidate();
-    canvas->moveTo(0, 60);
-    canvas->lineTo(200, 60);
-    EXPECT_EQ(at(20, 50), qRgb(255, 0, 0)) << "still there until events are processed";
+    line(60);
+    EXPECT_EQ(canvas->image()->pixel(20, 50), red) << "still there until events are processed";
     QCoreApplication::processEvents();
-    EXPECT_NE(at(20, 50), qRgb(255, 0, 0));
-    EXPECT_NE(at(20, 60), qRgb(255, 0, 0)) << "a stroke drawn before the wipe goes too";
-    canvas->moveTo(0, 70);
-    canvas->lineTo(200, 70);
+    EXPECT_NE(onScreen(20, 50), red);
+    EXPECT_NE(onScreen(20, 60), red) << "a stroke drawn before the wipe goes too";
+    line(70);
     QCoreApplication::processEvents();
-    EXPECT_EQ(at(20, 70), qRgb(255, 0, 0)) << "strokes after the wipe stay";
+    EXPECT_EQ(onScreen(20, 70), red) << "strokes after the wipe stay";
+}
+
+TEST_F(WindowCanvasTest, ALightControlRepaintingWipesOnlyItsOwnArea) {
+    for (const bool caption : {true, false}) {
+        line(15);
+        if (caption)
+            setLabelCaption(label, "new text");
+        else
+            repaintUnderDrawing(label, QRect(0, 0, 10, 20));
+        EXPECT_EQ(canvas->image()->pixel(12, 15), red) << "not before events are processed";
+        QCoreApplication::processEvents();
+        EXPECT_NE(onScreen(12, 15), red) << caption;
+        EXPECT_EQ(onScreen(caption ? 90 : 25, 15), red) << caption;
+    }
+}
+
+TEST_F(WindowCanvasTest, APacedRunReachesTheScreenOnlyWhenPresentedOrAfterAStall) {
+    canvas->beginPacing();
+    line(40);
+    QCoreApplication::processEvents();
+    EXPECT_NE(onScreen(20, 40), red) << "held back while paced";
+    canvas->present();
+    EXPECT_EQ(onScreen(20, 40), red) << "at once when presented";
+
+    line(45);
+    QTest::qWait(3 * canvas->frameInterval());
+    EXPECT_EQ(onScreen(20, 45), red) << "a stalled run still reaches the screen";
+
+    line(50);
+    canvas->endPacing();
+    EXPECT_EQ(onScreen(20, 50), red) << "at once when the run ends";
+    line(55);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(onScreen(20, 55), red) << "unpaced again";
 }
 
 TEST_F(WindowCanvasTest, KeepsTheDrawingWhenTheWindowGrows) {
-    canvas->moveTo(0, 80);
-    canvas->lineTo(200, 80);
+    line(80);
     window.resize(300, 150);
     canvas->resizeToWindow();
     canvas->moveTo(250, 0);
     canvas->lineTo(250, 150);
-    EXPECT_EQ(at(20, 80), qRgb(255, 0, 0));
-    EXPECT_EQ(at(250, 120), qRgb(255, 0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(onScreen(20, 80), red);
+    EXPECT_EQ(onScreen(250, 120), red);
 }
 
-TEST(WindowCanvasLifetime, DrawingAfterTheWindowIsGoneIsHarmless) {
+TEST(WindowCanvasLifetime, NothingIsDrawnOnceTheWindowIsGone) {
     auto window = std::make_unique<QWidget>();
     window->resize(50, 50);
     WindowCanvas canvas(window.get());
     window->show();
     window.reset();
+    EXPECT_EQ(canvas.image(), nullptr);
     canvas.moveTo(0, 0);
     canvas.lineTo(40, 40);
     canvas.invalidate();
     canvas.resizeToWindow();
+    canvas.present();
     QCoreApplication::processEvents();
-    SUCCEED();
+    EXPECT_EQ(canvas.overlay(), nullptr);
 }
 
 } // namespace

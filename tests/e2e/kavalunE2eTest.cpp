@@ -244,6 +244,17 @@ TEST_F(ProgramOnXvfb, StartStopAndCloseWithTheMouse) {
         },
         10s))
         << "outer size 1024 x 738";
+    EXPECT_TRUE(poll(
+        [this] {
+            const std::vector<long> frame = frameExtents();
+            const auto [x, y] = toScreen(0, 0);
+            XWindowAttributes root;
+            XGetWindowAttributes(FDisplay, DefaultRootWindow(FDisplay), &root);
+            return frame.size() == 4 && std::abs(x - frame[0] - (root.width - 1024) / 2) <= 1 &&
+                   std::abs(y - frame[2] - (root.height - 738) / 2) <= 1;
+        },
+        10s))
+        << "the frame, not only the client area, is centred on the screen";
     EXPECT_EQ(blackInHistogram(), 0) << "nothing drawn before the first run";
     const auto caption = [this] { return pixels(buttonX - 18, buttonY - 5, 36, 11); };
     const std::vector<unsigned long> start = caption();
