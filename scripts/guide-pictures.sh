@@ -100,7 +100,7 @@ shot() { # file: the window as it is now, pointer out of the way
 
 # Length in pixels of the longest bar: the centre row holds bin 0, the most frequent.
 centre_bar() { # file
-    convert "$1" -crop "523x1+501+$centre_row" +repage -fill white +opaque black \
+    LC_ALL=C convert "$1" -crop "523x1+501+$centre_row" +repage -fill white +opaque black \
         -format '%[fx:round(w*(1-mean))]' info:
 }
 
@@ -197,7 +197,7 @@ sleep 0.7
 import -window root "$tmp/menu.png"
 wx=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1/p')
 wy=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\2/p')
-convert "$tmp/menu.png" -crop "360x170+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
+convert "$tmp/menu.png" -crop "260x100+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
     +repage -strip "$out/nabidka.png"
 xdotool key Down Return # the first item saves the histogram
 sleep 1.5
