@@ -34,6 +34,8 @@ read -r number <"$tmp/display" || { cat "$tmp/xvfb.log" >&2; exit 1; }
 export DISPLAY=:$number
 # A Czech desktop: decimal commas in the fields and the CSV, as a teacher sees them.
 export LC_ALL=cs_CZ.UTF-8 LANG=cs_CZ.UTF-8
+# Qt's own file dialog, whose name field takes the typed path, whatever the desktop's theme.
+unset QT_QPA_PLATFORMTHEME
 
 # Places on the window, in client pixels (the window's stored layout).
 start_xy=(413 116)
