@@ -3,6 +3,7 @@
 #include "application.h"
 #include "decimalSeparator.h"
 #include "floatEnv.h"
+#include "lessonExport.h"
 #include "numberText.h"
 #include "outerFrame.h"
 #include "pause.h"
@@ -11,6 +12,7 @@
 #include "systemColors.h"
 #include "uNumberEdit.h"
 #include "uQuarnSpinEdit.h"
+#include "windowAccess.h"
 #include "windowCanvas.h"
 
 #include <QCheckBox>
@@ -128,6 +130,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setTabOrder(nePocetMaxim, neRychlost);
     setTabOrder(neRychlost, cbAutomat);
     setTabOrder(cbAutomat, tbZoom);
+
+    // Names for assistive technology, the pace keys, and the menu for the lesson's data.
+    makeWindowAccessible(*this);
+    new LessonExport(this);
 
     // A native window now, so that the platform's frame margins can be read.
     create();

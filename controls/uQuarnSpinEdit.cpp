@@ -159,6 +159,15 @@ void TQuarnSpinButton::FireBottomClick() {
     if (!FMouse->leftButtonDown()) FActiveHalf = shNone;
 }
 
+void TQuarnSpinButton::Click(TSpinHalf half) {
+    if (!isEnabled()) return;
+    // A copy, as at a press, so a handler may replace the handler.
+    const TNotifyEvent handler = half == shTop      ? FOnTopClick
+                                 : half == shBottom ? FOnBottomClick
+                                                    : TNotifyEvent();
+    if (handler) handler(this);
+}
+
 void TQuarnSpinButton::RepeatTick() {
     FRepeatTimer->setInterval(100);
     if (FActiveHalf == shNone || !FMouse->captured()) return;

@@ -51,6 +51,9 @@ public:
     void SetOnTopClick(TNotifyEvent handler) { FOnTopClick = std::move(handler); }
     const TNotifyEvent& OnBottomClick() const { return FOnBottomClick; }
     void SetOnBottomClick(TNotifyEvent handler) { FOnBottomClick = std::move(handler); }
+    // Raises the event of one half once, as a press on it does, without showing the half
+    // pressed (for the keyboard and assistive technology); nothing while disabled.
+    void Click(TSpinHalf half);
 
     // The face image as last rendered; empty until a look has built it.
     const QImage& Face(TSpinFace which) const;

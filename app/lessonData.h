@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// What a run leaves for the lesson, in the units the window shows.
+struct LessonRun {
+    long double massInElectrons = 0;
+    long double slitWidthNm = 0;
+    long double speedKmPerS = 0;
+    std::int32_t maxCount = 0;
+    std::int64_t particles = 0;
+    std::int64_t withoutBin = 0;
+};
+
+constexpr int lessonBins = 99;
+
+// ';' where the decimal separator is ',' (as spreadsheets in such locales expect), else ','.
+char csvFieldSeparator();
+
+// The field as it stands, or quoted with inner quotes doubled when it holds the separator,
+// a quote or a line break.
+std::string csvField(std::string_view text, char separator);
+
+// The run and its histograms as a spreadsheet file: UTF-8 with a byte-order mark, CRLF line
+// ends, numbers with the current decimal separator. The parameters first, as label/value
+// rows; an empty row; then a header and one row per bin 0..98: bin, angle range in degrees,
+// the count below the centre, the one above it, and their sum. Only the first 99 counts of
+// each side are read.
+std::string lessonCsv(const LessonRun& run, std::span<const std::int64_t> lower,
+                      std::span<const std::int64_t> upper);

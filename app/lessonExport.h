@@ -1,0 +1,59 @@
+#pragma once
+
+#include "lessonData.h"
+
+#include <QObject>
+#include <QPixmap>
+#include <QString>
+
+#include <functional>
+
+class QShortcut;
+class TForm1;
+
+// The last run as the module variables hold it, in the window's units (zeros before a run).
+LessonRun lessonRunOf(const TForm1& window);
+
+// The window's context menu for the lesson: the histogram as a spreadsheet file, the window
+// as a picture file or on the clipboard. A right click on the window opens it (not on the
+// edit fields, which keep their own menu, the button, the check box or the track bar), and
+// so do the Menu key and Shift+F10 unless an edit field has the focus. During a run the menu
+// and the file dialog hold the run where it is, since they are served from its message
+// processing. Files are written whole or not at all; a failure shows a message box.
+class LessonExport : public QObject {
+    Q_OBJECT
+public:
+    explicit LessonExport(TForm1* window);
+
+    enum class FileKind { Csv, Png };
+    // Tests answer the file dialog: the path chosen for `suggestion` (the folder and name
+    // the dialog would start with), or empty for Cancel. An empty function restores it.
+    using ChooseFile = std::function<QString(FileKind kind, const QString& suggestion)>;
+    static void setChooseFile(ChooseFile choose);
+    // Tests replace the error box by a recorder; an empty function restores the box.
+    using ErrorBox = std::function<void(const QString& title, const QString& text)>;
+    static void setErrorBox(ErrorBox box);
+
+    // The client area as the screen shows it now, at the screen's pixel ratio.
+    QPixmap picture() const;
+    // Each asks for a file name and writes the file.
+    void saveCsvAs();
+    void savePictureAs();
+    void copyPicture();
+    // Write to `path`; false after a failure, which the error box has shown.
+    bool saveCsv(const QString& path);
+    bool savePicture(const QString& path);
+
+    void showMenu(const QPoint& globalPos);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool menuAllowedAt(const QPoint& windowPos) const;
+    void menuFromKeyboard();
+    QString askPath(FileKind kind);
+    bool writeFile(const QString& path, const QByteArray& bytes);
+
+    TForm1* FWindow;
+};

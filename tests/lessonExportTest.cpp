@@ -1,0 +1,381 @@
+#include "lessonExport.h"
+
+#include "application.h"
+#include "numberText.h"
+#include "random.h"
+#include "uFKavalun.h"
+#include "uNumberEdit.h"
+#include "uQuarnSpinEdit.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// RFC 4180 rows: CRLF ends a row, a quoted field may hold anything, "" is a quote.
+Rows parseCsv(const std::string& text, char separator) {
+    Rows rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& field = rows.back().back();
+        if (quoted) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == separator) {
+            rows.back().emplace_back();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            rows.emplace_back(1);
+        } else {
+            field += c;
+        }
+    }
+    rows.pop_back(); // after the last CRLF
+    return rows;
+}
+
+TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
+    struct Row {
+        const char* text;
+        char separator;
+        const char* field;
+    } rows[] = {
+        {"Pod středem", ',', "Pod středem"},
+        {"1,5", ';', "1,5"},
+        {"1,5", ',', "\"1,5\""},
+        {"a;b", ';', "\"a;b\""},
+        {"say \"hi\"", ',', "\"say \"\"hi\"\"\""},
+        {"two\r\nlines", ',', "\"two\r\nlines\""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(csvField(row.text, row.separator), row.field) << row.text;
+}
+
+TEST(LessonCsv, LayoutWithEitherDecimalSeparator) {
+    const std::int64_t lower[lessonBins] = {7, 0, 3};
+    const std::int64_t upper[lessonBins] = {5, 1};
+    const LessonRun run{1.5L, 10, 197.802197802198L, 3, 20, 4};
+    for (const char decimal : {',', '.'}) {
+        SetDecimalSeparator(decimal);
+        const std::string text = lessonCsv(run, lower, upper);
+        ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+        const char separator = decimal == ',' ? ';' : ',';
+        const Rows rows = parseCsv(text.substr(3), separator);
+        ASSERT_EQ(rows.size(), 6u + 1 + 1 + 99);
+        const std::string point(1, decimal);
+        EXPECT_EQ(rows[0],
+                  (std::vector<std::string>{"Hmotnost částice (elektron = 1)", "1" + point + "5"}));
+        EXPECT_EQ(rows[2],
+                  (std::vector<std::string>{"Rychlost [km/s]", "197" + point + "802197802198"}));
+        EXPECT_EQ(rows[5][1], "4");
+        EXPECT_EQ(rows[6], (std::vector<std::string>{""}));
+        EXPECT_EQ(rows[7], (std::vector<std::string>{"Přihrádka", "Úhel od [°]", "Úhel do [°]",
+                                                     "Pod středem", "Nad středem", "Celkem"}));
+        EXPECT_EQ(rows[8], (std::vector<std::string>{"0", "1", "2", "7", "5", "12"}));
+        EXPECT_EQ(rows[10], (std::vector<std::string>{"2", "3", "4", "3", "0", "3"}));
+        EXPECT_EQ(rows[106], (std::vector<std::string>{"98", "99", "", "0", "0", "0"}));
+    }
+    SetDecimalSeparator('.');
+}
+
+struct ShownBox {
+    QString title, text;
+};
+
+class LessonExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDecimalSeparator('.');
+        TApplication::setErrorBox(
+            [](const QString&, const QString& text) { ADD_FAILURE() << text.toStdString(); });
+        LessonExport::setErrorBox([this](const QString& title, const QString& text) {
+            boxes.push_back({title, text});
+        });
+        form = std::make_unique<TForm1>();
+        lesson = form->findChild<LessonExport*>();
+        ASSERT_NE(lesson, nullptr);
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    void TearDown() override {
+        form.reset();
+        LessonExport::setErrorBox({});
+        LessonExport::setChooseFile({});
+        TApplication::setErrorBox({});
+        SetDecimalSeparator('.');
+        application()->resetTerminated();
+    }
+
+    // A run from a fixed generator state, stopped by a click after `particles`.
+    void runParticles(std::int64_t particles) {
+        form->AfterSeedRandom = [] { RandomState = 12345; };
+        form->AfterParticle = [this, particles] {
+            if (form->particleCount() == particles && form->running())
+                QTest::mouseClick(form->Button1, Qt::LeftButton);
+        };
+        while (form->pace() > 0)
+            form->QuarnSpinButton1TopClick(form->QuarnSpinButton1);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        form->AfterParticle = {};
+    }
+
+    std::string readFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("-");
+    }
+
+    // The entries of the popup menu that `open` brings up; empty when none appears.
+    QStringList popupAfter(const std::function<void()>& open) {
+        QStringList entries;
+        const auto closePopup = [&entries] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return false;
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator()) entries << action->text();
+            menu->close();
+            return true;
+        };
+        // A blocking menu is closed from its own event loop, any other one afterwards.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (closePopup()) closer.stop();
+        });
+        closer.start(5);
+        open();
+        if (closer.isActive()) closePopup();
+        return entries;
+    }
+
+    std::unique_ptr<TForm1> form;
+    LessonExport* lesson = nullptr;
+    std::vector<ShownBox> boxes;
+    QTemporaryDir dir;
+};
+
+TEST_F(LessonExportTest, CsvOfARunGivesBackItsParametersAndCounts) {
+    runParticles(3000);
+    ASSERT_EQ(form->particleCount(), 3000);
+    for (const char decimal : {',', '.'}) {
+        SetDecimalSeparator(decimal);
+        const QString path = dir.filePath("run.csv");
+        ASSERT_TRUE(lesson->saveCsv(path));
+        const Rows rows = parseCsv(readFile(path).substr(3), decimal == ',' ? ';' : ',');
+        ASSERT_EQ(rows.size(), 107u);
+        const std::string point(1, decimal);
+        const std::vector<std::string> parameters = {"1", "10",   "197" + point + "802197802198",
+                                                     "3", "3000", IntToText(OutsideTableCount)};
+        for (std::size_t i = 0; i < parameters.size(); ++i)
+            EXPECT_EQ(rows[i].at(1), parameters[i]) << rows[i][0];
+        std::int64_t total = OutsideTableCount;
+        for (int bin = 0; bin < lessonBins; ++bin) {
+            const std::vector<std::string>& row = rows[8 + bin];
+            EXPECT_EQ(row.at(3), IntToText(LowerCounts[bin])) << bin;
+            EXPECT_EQ(row.at(4), IntToText(UpperCounts[bin])) << bin;
+            total += std::stoll(row.at(5));
+        }
+        EXPECT_EQ(total, 3000) << "every particle is in a bin or counted without one";
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(LessonExportTest, PictureIsWhatTheWindowShows) {
+    runParticles(500);
+    const QImage shown = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.size(), form->size() * form->devicePixelRatio());
+    // The drawing is part of it: bars stand right of the screen.
+    int black = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 501; x < 700; ++x)
+            black += shown.pixel(x, y) == qRgb(0, 0, 0);
+    EXPECT_GT(black, 0);
+
+    const QString path = dir.filePath("window.png");
+    ASSERT_TRUE(lesson->savePicture(path));
+    EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), shown);
+    lesson->copyPicture();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
+}
+
+TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
+    runParticles(200);
+    const auto lower = LowerCounts;
+    const QImage before = form->grab().toImage();
+    QFile existing(dir.filePath("kept.csv"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("kept");
+    existing.close();
+
+    struct Row {
+        const char* name;
+        QString path;
+        const char* reason;
+    } rows[] = {
+        // /proc takes no new files, also from root.
+        {"read-only folder, new file", "/proc/kavalun.csv", "jen pro čtení"},
+        {"read-only folder, existing file", "/proc/version", "jen pro čtení"},
+        {"folder given as the name", dir.path(), "patří složce"},
+        {"missing folder", dir.filePath("none/kept.csv"), "neexistuje"},
+    };
+    for (const Row& row : rows) {
+        for (const bool picture : {false, true}) {
+            boxes.clear();
+            const std::string old = readFile(row.path);
+            EXPECT_FALSE(picture ? lesson->savePicture(row.path) : lesson->saveCsv(row.path));
+            ASSERT_EQ(boxes.size(), 1u) << row.name;
+            EXPECT_EQ(boxes[0].title, "Ohyb na Kavalun");
+            EXPECT_TRUE(boxes[0].text.contains(row.path)) << row.name;
+            EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8(row.reason)))
+                << row.name << ": " << boxes[0].text.toStdString();
+            EXPECT_EQ(readFile(row.path), old) << row.name;
+        }
+    }
+    EXPECT_EQ(readFile(existing.fileName()), "kept");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.csv"}) << "no leftovers";
+    EXPECT_EQ(LowerCounts, lower);
+    EXPECT_EQ(form->particleCount(), 200);
+    EXPECT_EQ(form->grab().toImage(), before);
+}
+
+TEST_F(LessonExportTest, FileDialogRemembersTheLastFolder) {
+    std::vector<QString> suggestions;
+    QString answer;
+    LessonExport::setChooseFile([&](LessonExport::FileKind, const QString& suggestion) {
+        suggestions.push_back(suggestion);
+        return answer;
+    });
+    answer = dir.filePath("a.csv");
+    lesson->saveCsvAs();
+    EXPECT_TRUE(QFile::exists(answer));
+    answer.clear(); // Cancel
+    lesson->savePictureAs();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
+    ASSERT_EQ(suggestions.size(), 2u);
+    EXPECT_EQ(suggestions[1], dir.filePath("okno.png"));
+}
+
+TEST_F(LessonExportTest, MenuOpensFromTheWindowNotFromItsControls) {
+    const QStringList ours = {QString::fromUtf8("Uložit histogram jako CSV…"),
+                              QString::fromUtf8("Uložit obrázek okna…"),
+                              QString::fromUtf8("Kopírovat obrázek okna")};
+    QWindow* window = form->windowHandle();
+    const auto rightClick = [&](QWidget* over) {
+        return popupAfter([&] {
+            QTest::mouseClick(window, Qt::RightButton, {},
+                              over ? over->geometry().center() : QPoint(40, 300));
+        });
+    };
+    const auto key = [&](QWidget* focus, QKeyCombination combination) {
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        focus->setFocus();
+        return popupAfter(
+            [&] { QTest::keyClick(window, combination.key(), combination.keyboardModifiers()); });
+    };
+    EXPECT_EQ(rightClick(nullptr), ours) << "background";
+    EXPECT_EQ(rightClick(form->Label6), ours);
+    EXPECT_EQ(rightClick(form->QuarnSpinButton1), ours);
+    for (QWidget* control :
+         {static_cast<QWidget*>(form->Button1), static_cast<QWidget*>(form->cbAutomat),
+          static_cast<QWidget*>(form->tbZoom)})
+        EXPECT_EQ(rightClick(control), QStringList()) << control->metaObject()->className();
+    const QStringList editMenu = rightClick(form->neSirka);
+    EXPECT_FALSE(editMenu.isEmpty());
+    EXPECT_NE(editMenu, ours);
+
+    EXPECT_EQ(key(form->Button1, Qt::Key_Menu), ours);
+    EXPECT_EQ(key(form->tbZoom, Qt::SHIFT | Qt::Key_F10), ours);
+    EXPECT_NE(key(form->neSirka, Qt::SHIFT | Qt::Key_F10), ours);
+}
+
+TEST_F(LessonExportTest, EveryControlHasACzechNameAndThePaceItsActions) {
+    std::map<QObject*, QAccessibleInterface*> tree;
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        tree[node->object()] = node;
+        for (int i = 0; i < node->childCount(); ++i)
+            walk(node->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(form.get()));
+
+    const std::vector<std::pair<QWidget*, const char*>> names = {
+        {form->Button1, "Start!"},
+        {form->neHmotnost, "Hmotnost částice (elektron = 1)"},
+        {form->neSirka, "Šířka Kavalun [nm]"},
+        {form->nePocetMaxim, "Počet maxim"},
+        {form->neRychlost, "Rychlost [km/s]"},
+        {form->cbAutomat, "Automatické určení rychlosti"},
+        {form->tbZoom, "Zoom"},
+        {form->QuarnSpinButton1, "Vydatnost zdroje"},
+        {form->Label1, "Částic"},
+    };
+    for (const auto& [widget, name] : names) {
+        ASSERT_TRUE(tree.count(widget)) << name;
+        EXPECT_EQ(tree[widget]->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    EXPECT_EQ(tree[form->Label1]->role(), QAccessible::StatusBar);
+    EXPECT_EQ(tree[form->Label1]->text(QAccessible::Value), "0");
+
+    QAccessibleInterface* spin = tree[form->QuarnSpinButton1];
+    EXPECT_EQ(spin->childCount(), 0) << "one control";
+    QAccessibleActionInterface* actions = spin->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    const QString up = QAccessibleActionInterface::increaseAction();
+    const QString down = QAccessibleActionInterface::decreaseAction();
+    EXPECT_EQ(actions->actionNames(), (QStringList{up, down}));
+    EXPECT_EQ(actions->localizedActionName(up), QString::fromUtf8("Zvýšit"));
+    EXPECT_TRUE(actions->localizedActionDescription(down).contains(QString::fromUtf8("dolní")));
+    // As clicks on the halves: the top one shortens the pause, the bottom one lengthens it.
+    actions->doAction(up);
+    EXPECT_EQ(form->pace(), 4);
+    actions->doAction(down);
+    actions->doAction(down);
+    EXPECT_EQ(form->pace(), 6);
+}
+
+TEST_F(LessonExportTest, CtrlArrowsChangeThePaceFromEveryControl) {
+    QWindow* window = form->windowHandle();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             form->Button1, form->neHmotnost, form->neSirka, form->nePocetMaxim, form->neRychlost,
+             form->cbAutomat, form->tbZoom}) {
+        form->cbAutomat->setChecked(control != form->neRychlost);
+        control->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), control);
+        const int pace = form->pace();
+        const QString text = form->neSirka->text();
+        QTest::keyClick(window, Qt::Key_Up, Qt::ControlModifier);
+        EXPECT_EQ(form->pace(), pace - 1) << control->metaObject()->className();
+        QTest::keyClick(window, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_Down, Qt::ControlModifier);
+        EXPECT_EQ(form->pace(), pace + 1) << control->metaObject()->className();
+        EXPECT_EQ(form->tbZoom->value(), 100);
+        EXPECT_EQ(form->neSirka->text(), text);
+    }
+    QTest::keyClick(window, Qt::Key_Left);
+    EXPECT_EQ(form->tbZoom->value(), 99) << "plain arrows still move the track bar";
+}
+
+} // namespace
