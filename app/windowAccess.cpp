@@ -58,7 +58,10 @@ void makeWindowAccessible(TForm1& window) {
                           "(také Ctrl+šipka nahoru a Ctrl+šipka dolů)"));
     window.tbZoom->setAccessibleName(nameFrom(window.Label7));
     window.Label1->setAccessibleName(nameFrom(window.Label8));
-    // Registered ahead of any query, so it stands in for the toolkit's plain label.
+    // Stands in for the toolkit's plain label, which an active screen reader may already
+    // have asked for while the label was made.
+    if (QAccessibleInterface* plain = QAccessible::queryAccessibleInterface(window.Label1))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(plain));
     QAccessible::registerAccessibleInterface(new StatusTextAccessible(window.Label1));
 
     bindPaceKey(window, Qt::CTRL | Qt::Key_Up, shTop);

@@ -74,34 +74,6 @@ TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
         EXPECT_EQ(csvField(row.text, row.separator), row.field) << row.text;
 }
 
-TEST(LessonCsv, LayoutWithEitherDecimalSeparator) {
-    const std::int64_t lower[lessonBins] = {7, 0, 3};
-    const std::int64_t upper[lessonBins] = {5, 1};
-    const LessonRun run{1.5L, 10, 197.802197802198L, 3, 20, 4};
-    for (const char decimal : {',', '.'}) {
-        SetDecimalSeparator(decimal);
-        const std::string text = lessonCsv(run, lower, upper);
-        ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
-        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-        const char separator = decimal == ',' ? ';' : ',';
-        const Rows rows = parseCsv(text.substr(3), separator);
-        ASSERT_EQ(rows.size(), 6u + 1 + 1 + 99);
-        const std::string point(1, decimal);
-        EXPECT_EQ(rows[0],
-                  (std::vector<std::string>{"Hmotnost částice (elektron = 1)", "1" + point + "5"}));
-        EXPECT_EQ(rows[2],
-                  (std::vector<std::string>{"Rychlost [km/s]", "197" + point + "802197802198"}));
-        EXPECT_EQ(rows[5][1], "4");
-        EXPECT_EQ(rows[6], (std::vector<std::string>{""}));
-        EXPECT_EQ(rows[7], (std::vector<std::string>{"Přihrádka", "Úhel od [°]", "Úhel do [°]",
-                                                     "Pod středem", "Nad středem", "Celkem"}));
-        EXPECT_EQ(rows[8], (std::vector<std::string>{"0", "1", "2", "7", "5", "12"}));
-        EXPECT_EQ(rows[10], (std::vector<std::string>{"2", "3", "4", "3", "0", "3"}));
-        EXPECT_EQ(rows[106], (std::vector<std::string>{"98", "99", "", "0", "0", "0"}));
-    }
-    SetDecimalSeparator('.');
-}
-
 struct ShownBox {
     QString title, text;
 };
@@ -131,10 +103,12 @@ protected:
         application()->resetTerminated();
     }
 
-    // A run from a fixed generator state, stopped by a click after `particles`.
-    void runParticles(std::int64_t particles) {
+    // A run from a fixed generator state, stopped by a click after `particles`; `during` is
+    // served after every particle, as the run's message processing would.
+    void runParticles(std::int64_t particles, std::function<void()> during = {}) {
         form->AfterSeedRandom = [] { RandomState = 12345; };
-        form->AfterParticle = [this, particles] {
+        form->AfterParticle = [this, particles, during] {
+            if (during) during();
             if (form->particleCount() == particles && form->running())
                 QTest::mouseClick(form->Button1, Qt::LeftButton);
         };
@@ -178,14 +152,31 @@ protected:
 };
 
 TEST_F(LessonExportTest, CsvOfARunGivesBackItsParametersAndCounts) {
-    runParticles(3000);
+    const QString during = dir.filePath("during.csv");
+    runParticles(3000, [&] {
+        if (form->particleCount() == 1000) lesson->saveCsv(during);
+    });
     ASSERT_EQ(form->particleCount(), 3000);
+    // Saved in the middle of the run: a consistent snapshot, and the run went on.
+    const Rows middle = parseCsv(readFile(during).substr(3), ',');
+    ASSERT_EQ(middle.size(), 107u);
+    EXPECT_EQ(middle[4][1], "1000");
+    std::int64_t fired = std::stoll(middle[5][1]);
+    for (int bin = 0; bin < lessonBins; ++bin)
+        fired += std::stoll(middle[8 + bin].at(5));
+    EXPECT_EQ(fired, 1000);
+
     for (const char decimal : {',', '.'}) {
         SetDecimalSeparator(decimal);
         const QString path = dir.filePath("run.csv");
         ASSERT_TRUE(lesson->saveCsv(path));
-        const Rows rows = parseCsv(readFile(path).substr(3), decimal == ',' ? ';' : ',');
+        const std::string text = readFile(path);
+        EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+        const Rows rows = parseCsv(text.substr(3), decimal == ',' ? ';' : ',');
         ASSERT_EQ(rows.size(), 107u);
+        EXPECT_EQ(rows[6], (std::vector<std::string>{""}));
+        EXPECT_EQ(rows[7], (std::vector<std::string>{"Přihrádka", "Úhel od [°]", "Úhel do [°]",
+                                                     "Pod středem", "Nad středem", "Celkem"}));
         const std::string point(1, decimal);
         const std::vector<std::string> parameters = {"1", "10",   "197" + point + "802197802198",
                                                      "3", "3000", IntToText(OutsideTableCount)};
@@ -194,11 +185,17 @@ TEST_F(LessonExportTest, CsvOfARunGivesBackItsParametersAndCounts) {
         std::int64_t total = OutsideTableCount;
         for (int bin = 0; bin < lessonBins; ++bin) {
             const std::vector<std::string>& row = rows[8 + bin];
+            ASSERT_EQ(row.size(), 6u);
             EXPECT_EQ(row.at(3), IntToText(LowerCounts[bin])) << bin;
             EXPECT_EQ(row.at(4), IntToText(UpperCounts[bin])) << bin;
             total += std::stoll(row.at(5));
         }
         EXPECT_EQ(total, 3000) << "every particle is in a bin or counted without one";
+        // Bin k spans k + 1 to k + 2 degrees; the last one lies past the table.
+        EXPECT_EQ(std::vector<std::string>(rows[9].begin(), rows[9].begin() + 3),
+                  (std::vector<std::string>{"1", "2", "3"}));
+        EXPECT_EQ(std::vector<std::string>(rows[106].begin(), rows[106].begin() + 3),
+                  (std::vector<std::string>{"98", "99", ""}));
     }
     EXPECT_TRUE(boxes.empty());
 }
