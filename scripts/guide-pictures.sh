@@ -2,8 +2,9 @@
 # Makes every picture of the teacher's guides (docs/navod.md, docs/guide.md): drives the real
 # program on a virtual display (Xvfb, xdotool) as a teacher would, saves one histogram as CSV
 # through the window's context menu and plots it against the single-slit formula.
-# Usage: scripts/guide-pictures.sh   (writes docs/navod/*.png and docs/navod/priklad.csv)
+# Usage: scripts/guide-pictures.sh [FOLDER]   (default docs/navod: its *.png and priklad.csv)
 set -euo pipefail
+out=$(realpath -m "${1:-$(dirname "$0")/../docs/navod}")
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 KAVALUN_PACKAGES+=(imagemagick python3-matplotlib fonts-dejavu-core)
@@ -12,7 +13,6 @@ ensure_comma_locale
 cmake -S . -B build/guide -DCMAKE_BUILD_TYPE=Release -DKAVALUN_BENCH=OFF >/dev/null
 cmake --build build/guide --target kavalun -j"$(nproc)" >/dev/null
 
-out=docs/navod
 mkdir -p "$out"
 tmp=$(mktemp -d)
 xvfb='' app='' win=''
@@ -51,6 +51,7 @@ centre_row=369 # half the outer height; a bare X server draws no frame
 
 start_program() {
     stop_program
+    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb has ended:" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
     QT_QPA_PLATFORM=xcb build/guide/app/kavalun >"$tmp/app.log" 2>&1 &
     app=$!
     win=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ohyb na Kavalun$' | head -n1)
