@@ -20,19 +20,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
-done
-read -r number <"$tmp/display" || { cat "$tmp/xvfb.log" >&2; exit 1; }
-DISPLAY=:$number openbox >/dev/null 2>&1 &
+start_virtual_display "$tmp"
+pids+=("$XVFB_PID")
+openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
 bench() { # platform, filter
-    QT_QPA_PLATFORM=$1 DISPLAY=:$number "$build/bench/windowBench" --benchmark_filter="$2" \
+    QT_QPA_PLATFORM=$1 "$build/bench/windowBench" --benchmark_filter="$2" \
         --benchmark_min_time=2 --benchmark_format=csv 2>/dev/null |
         awk -F, -v name="$1" '/^"BM_/ {
             split($1, arg, "/"); unit = $5 == "ms" ? 1e3 : $5 == "us" ? 1e6 : 1e9

@@ -38,3 +38,17 @@ build_tree() { # dir, extra cmake arguments...
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 }
+
+# Starts Xvfb (1280 x 1024) on a free display and exports DISPLAY; the server's pid is left in
+# XVFB_PID and its log in the given scratch folder. The caller ends the server.
+start_virtual_display() { # scratch folder
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$1/display" ] && break
+        sleep 0.1
+    done
+    local number
+    read -r number <"$1/display" || { cat "$1/xvfb.log" >&2; return 1; }
+    export DISPLAY=:$number
+}

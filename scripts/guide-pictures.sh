@@ -24,14 +24,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
-done
-read -r number <"$tmp/display" || { cat "$tmp/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$number
+start_virtual_display "$tmp"
+xvfb=$XVFB_PID
 # A Czech desktop: decimal commas in the fields and the CSV, as a teacher sees them.
 export LC_ALL=cs_CZ.UTF-8 LANG=cs_CZ.UTF-8
 # Qt's own file dialog, whose name field takes the typed path, whatever the desktop's theme.

@@ -21,15 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
-done
-read -r number <"$tmp/display" || { cat "$tmp/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$number
+start_virtual_display "$tmp"
+xvfb=$XVFB_PID
 
 QT_QPA_PLATFORM=xcb build/release/app/kavalun &
 app=$!
