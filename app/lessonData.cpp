@@ -2,7 +2,10 @@
 
 #include "numberText.h"
 
+#include <charconv>
+#include <cmath>
 #include <initializer_list>
+#include <numbers>
 
 namespace {
 
@@ -19,12 +22,43 @@ void appendRow(std::string& out, std::initializer_list<std::string_view> fields)
 
 } // namespace
 
+double lessonNumber(long double value) {
+    char text[64];
+    const auto written =
+        std::to_chars(std::begin(text), std::end(text), value, std::chars_format::general, 15);
+    double rounded = 0;
+    std::from_chars(text, written.ptr, rounded);
+    return rounded;
+}
+
+LessonFormula lessonFormula(const LessonRun& run, std::span<const std::int64_t> totals) {
+    const double mass = lessonNumber(run.massInElectrons);
+    const double slit = lessonNumber(run.slitWidthNm);
+    const double speed = lessonNumber(run.speedKmPerS);
+    LessonFormula formula;
+    double inBins = 0, intensities = 0;
+    for (int bin = 0; bin < lessonBins; ++bin)
+        inBins += bin < std::ssize(totals) ? double(totals[bin]) : 0.0;
+    for (int bin = 0; bin < lessonFormulaBins; ++bin) {
+        // In the order of the spreadsheet formula, so that a recalculation gives these values.
+        const double beta = std::numbers::pi * slit * 1e-9 * mass * 9.1e-31 * speed * 1000 /
+                            6.034e-34 * std::sin((bin + 2) * (std::numbers::pi / 180));
+        const double intensity = beta == 0 ? 1 : std::pow(std::sin(beta) / beta, 2);
+        formula.beta.push_back(beta);
+        formula.intensity.push_back(intensity);
+        intensities += intensity;
+    }
+    for (const double intensity : formula.intensity)
+        formula.expected.push_back(inBins * intensity / intensities);
+    return formula;
+}
+
 char csvFieldSeparator() {
     return DecimalSeparator() == ',' ? ';' : ',';
 }
 
 std::string csvField(std::string_view text, char separator) {
-    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos)
+    if (text.find_first_of(std::string{separator, ',', '"', '\r', '\n'}) == std::string_view::npos)
         return std::string(text);
     std::string quoted = "\"";
     for (char c : text) {

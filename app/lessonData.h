@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What a run leaves for the lesson, in the units the window shows.
 struct LessonRun {
@@ -17,11 +18,27 @@ struct LessonRun {
 
 constexpr int lessonBins = 99;
 
+// The number as the files give it: rounded to the 15 significant digits of the window's text.
+double lessonNumber(long double value);
+
+// Bins 0..97 have both angle ends; bin 98 lies past the pattern table and stays empty.
+constexpr int lessonFormulaBins = lessonBins - 1;
+
+// The single-slit formula with the program's constants, per bin 0..97 at its upper angle
+// (bin + 2 degrees), computed step by step as the spreadsheet formulas of the workbook and
+// the guide do it: beta = pi a m v sin(angle) / h, the intensity (sin beta / beta)^2 (1 at
+// beta 0), and the expected count: all particles in bins shared out as the intensities are.
+struct LessonFormula {
+    std::vector<double> beta, intensity, expected;
+};
+LessonFormula lessonFormula(const LessonRun& run, std::span<const std::int64_t> totals);
+
 // ';' where the decimal separator is ',' (as spreadsheets in such locales expect), else ','.
 char csvFieldSeparator();
 
 // The field as it stands, or quoted with inner quotes doubled when it holds the separator,
-// a quote or a line break.
+// a comma (a decimal comma stays whole where spreadsheets split at every comma and
+// semicolon), a quote or a line break.
 std::string csvField(std::string_view text, char separator);
 
 // The run and its histograms as a spreadsheet file: UTF-8 with a byte-order mark, CRLF line

@@ -1,5 +1,6 @@
 #include "lessonExport.h"
 
+#include "lessonWorkbook.h"
 #include "uFKavalun.h"
 #include "uNumberEdit.h"
 
@@ -19,6 +20,11 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <climits>
+#include <unistd.h>
 
 namespace {
 
@@ -39,7 +45,8 @@ QString& lastFolder() {
 }
 
 QString startFolder() {
-    if (!lastFolder().isEmpty()) return lastFolder();
+    // A folder that has gone (or never was: a failed save into a mistyped one) is not offered.
+    if (!lastFolder().isEmpty() && QFileInfo(lastFolder()).isDir()) return lastFolder();
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
@@ -48,29 +55,127 @@ QString czech(const char* text) {
     return QString::fromUtf8(text);
 }
 
-QByteArray pngOf(const QPixmap& picture) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return bytes;
+// Where the file really lands: QSaveFile follows symbolic links to their end.
+QFileInfo landingOf(const QString& path) {
+    QFileInfo info(path);
+    for (int hop = 0; hop < 40 && info.isSymLink(); ++hop)
+        info = QFileInfo(info.symLinkTarget());
+    return info;
 }
 
-// Why a save failed, in words a teacher can act on.
-QString failureReason(const QString& path, bool opened) {
-    const QFileInfo info(path);
-    if (info.isDir()) return czech("Zadaný název patří složce, ne souboru.");
-    const QString folder = QDir::toNativeSeparators(info.absolutePath());
-    if (!QFileInfo(info.absolutePath()).isDir())
+// The file's folder as the system knows it, links resolved where it exists.
+QString folderOf(const QFileInfo& file) {
+    const QString canonical = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return QDir::toNativeSeparators(canonical.isEmpty() ? file.absolutePath() : canonical);
+}
+
+// The longest file name in bytes that the folder takes.
+int longestName(const QFileInfo& file) {
+    const long system = pathconf(QFile::encodeName(file.absolutePath()).constData(), _PC_NAME_MAX);
+    return int(system > 0 ? system : NAME_MAX);
+}
+
+bool nameTooLong(const QFileInfo& file) {
+    return QFile::encodeName(file.fileName()).size() > longestName(file);
+}
+
+QString tooLongText(const QFileInfo& file) {
+    return czech("Název souboru je příliš dlouhý: smí mít nejvýš %1 bajtů (písmeno s háčkem "
+                 "nebo čárkou zabírá dva). Zkraťte ho.")
+        .arg(longestName(file));
+}
+
+// What a failed write says about the place, from the system's error number.
+QString writeFailure(int error, const QString& folder) {
+    switch (error) {
+    case ENOSPC:
+        return czech("Na disku se složkou „%1“ není dost místa.").arg(folder);
+    case EDQUOT:
+        return czech("Ve složce „%1“ je vyčerpaný váš příděl místa na disku.").arg(folder);
+    case EFBIG:
+        return czech("Soubor by byl větší, než systém dovoluje (omezení velikosti souborů).");
+    case EIO:
+        return czech("Disk ve složce „%1“ hlásí chybu zápisu.").arg(folder);
+    default:
+        return czech("Zápis do složky „%1“ se nezdařil.").arg(folder);
+    }
+}
+
+// Why a save failed, in words a teacher can act on: `opened` tells whether the file could be
+// started at all, `error` is the system's error number of the failed step.
+QString failureReason(const QString& path, bool opened, int error) {
+    const QFileInfo file = landingOf(path);
+    const QString folder = folderOf(file);
+    if (file.isDir()) return czech("Zadaný název patří složce, ne souboru.");
+    if (!QFileInfo(file.absolutePath()).isDir())
         return czech("Složka „%1“ neexistuje.").arg(folder);
-    if (!opened)
-        return czech("Ve složce „%1“ nelze vytvořit soubor: je jen pro čtení, nebo k ní "
-                     "chybí oprávnění.")
-            .arg(folder);
-    return czech("Zápis se nezdařil; na disku možná není dost místa.");
+    // QSaveFile shortens its temporary name as needed: a long name fails at the rename.
+    if (error == ENAMETOOLONG || nameTooLong(file)) return tooLongText(file);
+    if (opened) return writeFailure(error, folder);
+    if (file.exists() && !file.isWritable())
+        return czech("Soubor „%1“ je jen pro čtení. Uložte data pod jiným názvem.")
+            .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    return czech("Ve složce „%1“ nelze vytvořit soubor: je jen pro čtení, nebo k ní "
+                 "chybí oprávnění.")
+        .arg(folder);
+}
+
+// How writing the bytes failed; nothing when the file stands whole.
+struct WriteAttempt {
+    bool failed = false, opened = false;
+    int error = 0;
+    QString system;
+};
+
+WriteAttempt writeWhole(const QString& path, const QByteArray& bytes) {
+    // Written beside the target and renamed over it only when whole, so a failure leaves
+    // neither a half-written file nor harm to the one that was there. Unbuffered, since a
+    // buffered QSaveFile lets a failed last flush (full disk) pass as a successful commit.
+    QSaveFile file(path);
+    WriteAttempt attempt;
+    errno = 0;
+    attempt.opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (attempt.opened) {
+        errno = 0;
+        const bool whole = file.write(bytes) == bytes.size();
+        if (whole && file.commit()) return attempt;
+        attempt.error = errno; // a short write sets no error of its own
+    } else {
+        attempt.error = errno;
+    }
+    attempt.failed = true;
+    attempt.system =
+        attempt.opened && attempt.error ? qt_error_string(attempt.error) : file.errorString();
+    return attempt; // the destructor removes the temporary file
+}
+
+QString failureText(const QString& path, const QString& reason, const QString& system) {
+    return czech("Soubor „%1“ se nepodařilo uložit.\n\n%2\n\nHlášení systému: %3")
+        .arg(QDir::toNativeSeparators(path), reason, system);
 }
 
 } // namespace
+
+// Qt's own dialog takes an over-long name in silence; this one answers it and stays open.
+class LessonExport::SaveDialog : public QFileDialog {
+public:
+    SaveDialog(LessonExport* owner, const QString& title)
+        : QFileDialog(owner->FWindow, title), FOwner(owner) {}
+
+    void accept() override {
+        const QFileInfo chosen(selectedFiles().value(0));
+        if (!chosen.fileName().isEmpty() && !chosen.isDir() && !chosen.exists() &&
+            nameTooLong(chosen)) {
+            FOwner->showError(this, failureText(chosen.filePath(), tooLongText(chosen),
+                                                czech("název nebyl přijat")));
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    LessonExport* FOwner;
+};
 
 LessonRun lessonRunOf(const TForm1& window) {
     LessonRun run;
@@ -147,11 +252,14 @@ void LessonExport::menuFromKeyboard() {
 void LessonExport::showMenu(const QPoint& globalPos) {
     QMenu menu(FWindow);
     QAction* csv = menu.addAction(czech("Uložit histogram jako CSV…"));
+    QAction* xlsx = menu.addAction(czech("Uložit jako sešit (XLSX)…"));
     QAction* png = menu.addAction(czech("Uložit obrázek okna…"));
     QAction* copy = menu.addAction(czech("Kopírovat obrázek okna"));
     const QAction* chosen = menu.exec(globalPos);
     if (chosen == csv)
         saveCsvAs();
+    else if (chosen == xlsx)
+        saveWorkbookAs();
     else if (chosen == png)
         savePictureAs();
     else if (chosen == copy)
@@ -171,11 +279,16 @@ void LessonExport::saveCsvAs() {
     if (!path.isEmpty()) saveCsv(path);
 }
 
+void LessonExport::saveWorkbookAs() {
+    const QString path = askPath(FileKind::Xlsx);
+    if (!path.isEmpty()) saveWorkbook(path);
+}
+
 void LessonExport::savePictureAs() {
     // What the window shows before the dialog covers any of it.
     const QPixmap shown = picture();
     const QString path = askPath(FileKind::Png);
-    if (!path.isEmpty()) writeFile(path, pngOf(shown));
+    if (!path.isEmpty()) savePixmap(path, shown);
 }
 
 bool LessonExport::saveCsv(const QString& path) {
@@ -185,24 +298,66 @@ bool LessonExport::saveCsv(const QString& path) {
     return writeFile(path, QByteArray::fromStdString(text));
 }
 
+bool LessonExport::saveWorkbook(const QString& path) {
+    // libxlsxwriter writes only to a named file: the workbook is built in a private scratch
+    // folder and then saved as whole as any other file.
+    QTemporaryDir scratch;
+    const QString built = scratch.filePath(QStringLiteral("histogram.xlsx"));
+    errno = 0;
+    const std::string problem =
+        scratch.isValid() ? writeLessonWorkbook(QFile::encodeName(built).constData(),
+                                                QFile::encodeName(scratch.path()).constData(),
+                                                lessonRunOf(*FWindow),
+                                                {LowerCounts.data(), std::size_t(lessonBins)},
+                                                {UpperCounts.data(), std::size_t(lessonBins)})
+                          : scratch.errorString().toStdString();
+    const int error = errno;
+    QFile workbook(built);
+    if (problem.empty() && workbook.open(QIODevice::ReadOnly))
+        return writeFile(path, workbook.readAll());
+    const QString folder = QDir::toNativeSeparators(QFileInfo(built).absolutePath());
+    showError(FWindow,
+              failureText(path,
+                          czech("Sešit se nepodařilo sestavit v dočasné složce „%1“. %2")
+                              .arg(folder, writeFailure(error, folder)),
+                          error ? qt_error_string(error) : QString::fromStdString(problem)));
+    return false;
+}
+
 bool LessonExport::savePicture(const QString& path) {
-    return writeFile(path, pngOf(picture()));
+    return savePixmap(path, picture());
+}
+
+bool LessonExport::savePixmap(const QString& path, const QPixmap& shown) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (buffer.open(QIODevice::WriteOnly) && shown.save(&buffer, "PNG"))
+        return writeFile(path, bytes);
+    showError(FWindow, failureText(path, czech("Obrázek okna se nepodařilo převést do PNG."),
+                                   buffer.errorString()));
+    return false;
 }
 
 QString LessonExport::askPath(FileKind kind) {
-    const bool csv = kind == FileKind::Csv;
-    const QString suggestion =
-        QDir(startFolder()).filePath(QString::fromLatin1(csv ? "histogram.csv" : "okno.png"));
+    struct Kind {
+        const char *name, *title, *filter, *suffix;
+    };
+    static const Kind kinds[] = {
+        {"histogram.csv", "Uložit histogram jako CSV", "Tabulka CSV (*.csv)", "csv"},
+        {"okno.png", "Uložit obrázek okna", "Obrázek PNG (*.png)", "png"},
+        {"histogram.xlsx", "Uložit jako sešit (XLSX)", "Sešit XLSX (*.xlsx)", "xlsx"},
+    };
+    const Kind& chosen = kinds[int(kind)];
+    const QString suggestion = QDir(startFolder()).filePath(QString::fromLatin1(chosen.name));
     QString path;
     if (chooseFileSeam()) {
         path = chooseFileSeam()(kind, suggestion);
     } else {
-        QFileDialog dialog(FWindow,
-                           czech(csv ? "Uložit histogram jako CSV" : "Uložit obrázek okna"));
+        SaveDialog dialog(this, czech(chosen.title));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(czech(csv ? "Tabulka CSV (*.csv)" : "Obrázek PNG (*.png)"));
-        dialog.setDefaultSuffix(QString::fromLatin1(csv ? "csv" : "png"));
+        dialog.setNameFilter(czech(chosen.filter));
+        dialog.setDefaultSuffix(QString::fromLatin1(chosen.suffix));
         dialog.selectFile(suggestion);
         if (dialog.exec() == QDialog::Accepted) path = dialog.selectedFiles().value(0);
     }
@@ -211,18 +366,17 @@ QString LessonExport::askPath(FileKind kind) {
 }
 
 bool LessonExport::writeFile(const QString& path, const QByteArray& bytes) {
-    // Written beside the target and renamed over it only when whole, so a failure leaves
-    // neither a half-written file nor harm to the one that was there.
-    QSaveFile file(path);
-    const bool opened = file.open(QIODevice::WriteOnly);
-    if (opened && file.write(bytes) == bytes.size() && file.commit()) return true;
-    const QString text =
-        czech("Soubor „%1“ se nepodařilo uložit.\n\n%2\n\nHlášení systému: %3")
-            .arg(QDir::toNativeSeparators(path), failureReason(path, opened), file.errorString());
+    const WriteAttempt attempt = writeWhole(path, bytes);
+    if (!attempt.failed) return true;
+    showError(FWindow, failureText(path, failureReason(path, attempt.opened, attempt.error),
+                                   attempt.system));
+    return false;
+}
+
+void LessonExport::showError(QWidget* parent, const QString& text) {
     const QString title = QGuiApplication::applicationDisplayName();
     if (errorBoxSeam())
         errorBoxSeam()(title, text);
     else
-        QMessageBox::warning(FWindow, title, text);
-    return false;
+        QMessageBox::warning(parent, title, text);
 }

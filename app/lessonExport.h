@@ -14,7 +14,8 @@ class TForm1;
 // The last run as the module variables hold it, in the window's units (zeros before a run).
 LessonRun lessonRunOf(const TForm1& window);
 
-// The window's context menu for the lesson: the histogram as a spreadsheet file, the window
+// The window's context menu for the lesson: the histogram as a spreadsheet file (CSV, or a
+// workbook with the formula and a chart), the window
 // as a picture file or on the clipboard. A right click on the window opens it (not on the
 // edit fields, which keep their own menu, the button, the check box or the track bar), and
 // so do the Menu key and Shift+F10 unless an edit field has the focus. During a run the menu
@@ -25,7 +26,7 @@ class LessonExport : public QObject {
 public:
     explicit LessonExport(TForm1* window);
 
-    enum class FileKind { Csv, Png };
+    enum class FileKind { Csv, Png, Xlsx };
     // Tests answer the file dialog: the path chosen for `suggestion` (the folder and name
     // the dialog would start with), or empty for Cancel. An empty function restores it.
     using ChooseFile = std::function<QString(FileKind kind, const QString& suggestion)>;
@@ -38,10 +39,12 @@ public:
     QPixmap picture() const;
     // Each asks for a file name and writes the file.
     void saveCsvAs();
+    void saveWorkbookAs();
     void savePictureAs();
     void copyPicture();
     // Write to `path`; false after a failure, which the error box has shown.
     bool saveCsv(const QString& path);
+    bool saveWorkbook(const QString& path);
     bool savePicture(const QString& path);
 
     void showMenu(const QPoint& globalPos);
@@ -52,8 +55,12 @@ protected:
 private:
     bool menuAllowedAt(const QPoint& windowPos) const;
     void menuFromKeyboard();
+    class SaveDialog;
+    // The one place that opens the file dialog.
     QString askPath(FileKind kind);
+    bool savePixmap(const QString& path, const QPixmap& shown);
     bool writeFile(const QString& path, const QByteArray& bytes);
+    void showError(QWidget* parent, const QString& text);
 
     TForm1* FWindow;
 };

@@ -23,6 +23,7 @@ the screen behind the slit. The interface is Czech.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ohyb na Kavalun maintainers <maintainers@users.noreply.c-seed-b2ebd80f.example>")
+# The shared libraries (Qt, libxlsxwriter for the workbook) come into Depends from the binary.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without Liberation Sans the window's labels run into their fields.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)

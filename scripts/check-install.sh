@@ -34,7 +34,7 @@ version=$(sed -n 's/^project(Kavalun VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
 diff <(echo "$expected") <(dpkg-deb -c "$deb" | awk '!/^d/ {print substr($6, 3)}' | sort) ||
     fail "packaged files (>) differ from the installed ones (<)"
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 fonts-liberation; do
+for d in libqt6widgets6 libxlsxwriter4 fonts-liberation; do
     [[ ", $depends," =~ ,\ $d[\ ,] ]] || fail "Depends lacks $d: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Section)" = education ] || fail "the package's section is not education"

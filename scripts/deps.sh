@@ -7,6 +7,7 @@ KAVALUN_PACKAGES=(
     xvfb xdotool openbox wmctrl libx11-dev
     locales fonts-liberation
     desktop-file-utils appstream dpkg-dev file
+    libxlsxwriter-dev python3-openpyxl
 )
 
 as_root() {

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -22,7 +23,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <map>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,7 +76,7 @@ TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
         const char* field;
     } rows[] = {
         {"Pod středem", ',', "Pod středem"},
-        {"1,5", ';', "1,5"},
+        {"1,5", ';', "\"1,5\""}, // whole also where spreadsheets split at every comma
         {"1,5", ',', "\"1,5\""},
         {"a;b", ';', "\"a;b\""},
         {"say \"hi\"", ',', "\"say \"\"hi\"\"\""},
@@ -116,6 +128,14 @@ protected:
             form->QuarnSpinButton1TopClick(form->QuarnSpinButton1);
         QTest::mouseClick(form->Button1, Qt::LeftButton);
         form->AfterParticle = {};
+    }
+
+    // Every kind of file the menu saves.
+    enum Kind { Csv, Png, Xlsx };
+    bool save(Kind kind, const QString& path) {
+        return kind == Csv   ? lesson->saveCsv(path)
+               : kind == Png ? lesson->savePicture(path)
+                             : lesson->saveWorkbook(path);
     }
 
     std::string readFile(const QString& path) {
@@ -218,44 +238,189 @@ TEST_F(LessonExportTest, PictureIsWhatTheWindowShows) {
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
 }
 
+// Read-only even for root: immutable there, without write permission elsewhere.
+bool setReadOnly(const QString& path, bool readOnly) {
+    if (geteuid() != 0)
+        return QFile::setPermissions(path, readOnly ? QFile::ReadOwner
+                                                    : QFile::ReadOwner | QFile::WriteOwner);
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    const bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags = readOnly ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
+                       ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0) close(fd);
+    return done;
+}
+
 TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
     runParticles(200);
     const auto lower = LowerCounts;
     const QImage before = form->grab().toImage();
-    QFile existing(dir.filePath("kept.csv"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("kept");
-    existing.close();
+    const auto keep = [&](const QString& name) {
+        QFile existing(dir.filePath(name));
+        EXPECT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write("kept");
+        return existing.fileName();
+    };
+    const QString kept = keep("kept.csv");
+    const QString locked = keep("locked.csv");
+    const bool lockable = setReadOnly(locked, true);
+    // /proc takes no new files, also from root.
+    ASSERT_TRUE(QFile::link("/proc/kavalun.csv", dir.filePath("link.csv")));
+    const QString czechName = QString(130, QChar(0x10D)) + ".csv"; // 262 bytes
 
     struct Row {
         const char* name;
         QString path;
         const char* reason;
     } rows[] = {
-        // /proc takes no new files, also from root.
-        {"read-only folder, new file", "/proc/kavalun.csv", "jen pro čtení"},
-        {"read-only folder, existing file", "/proc/version", "jen pro čtení"},
+        {"read-only folder, new file", "/proc/kavalun.csv", "Ve složce „/proc“ nelze"},
+        {"read-only folder, existing file", "/proc/version", "Ve složce „/proc“ nelze"},
+        {"link into a read-only folder", dir.filePath("link.csv"), "Ve složce „/proc“ nelze"},
+        {"read-only file", locked, "je jen pro čtení"},
         {"folder given as the name", dir.path(), "patří složce"},
         {"missing folder", dir.filePath("none/kept.csv"), "neexistuje"},
+        {"name too long", dir.filePath(czechName), "příliš dlouhý"},
     };
     for (const Row& row : rows) {
-        for (const bool picture : {false, true}) {
+        if (row.path == locked && !lockable) {
+            ADD_FAILURE() << "could not make a read-only file";
+            continue;
+        }
+        for (const Kind kind : {Csv, Png, Xlsx}) {
             boxes.clear();
             const std::string old = readFile(row.path);
-            EXPECT_FALSE(picture ? lesson->savePicture(row.path) : lesson->saveCsv(row.path));
+            EXPECT_FALSE(save(kind, row.path));
             ASSERT_EQ(boxes.size(), 1u) << row.name;
             EXPECT_EQ(boxes[0].title, "Ohyb na Kavalun");
             EXPECT_TRUE(boxes[0].text.contains(row.path)) << row.name;
             EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8(row.reason)))
-                << row.name << ": " << boxes[0].text.toStdString();
+                << row.name << " " << kind << ": " << boxes[0].text.toStdString();
             EXPECT_EQ(readFile(row.path), old) << row.name;
         }
     }
-    EXPECT_EQ(readFile(existing.fileName()), "kept");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.csv"}) << "no leftovers";
+    setReadOnly(locked, false);
+    EXPECT_EQ(readFile(kept), "kept");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"kept.csv", "locked.csv"}))
+        << "no leftovers";
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
     EXPECT_EQ(LowerCounts, lower);
     EXPECT_EQ(form->particleCount(), 200);
     EXPECT_EQ(form->grab().toImage(), before);
+}
+
+// A file-size limit stops writes as a full disk does (EFBIG in place of ENOSPC), without
+// root; SIGXFSZ is ignored so that the write fails instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &FOld);
+        FHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, FOld.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FOld);
+        std::signal(SIGXFSZ, FHandler);
+    }
+
+private:
+    rlimit FOld;
+    void (*FHandler)(int);
+};
+
+TEST_F(LessonExportTest, WriteStoppedPartWayKeepsTheOldFile) {
+    runParticles(200);
+    for (const Kind kind : {Csv, Png, Xlsx}) {
+        for (const bool existing : {true, false}) {
+            QTemporaryDir folder;
+            const QString path = folder.filePath("data");
+            if (existing) {
+                QFile old(path);
+                ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+                old.write("kept");
+            }
+            boxes.clear();
+            {
+                const FileSizeLimit limit(256); // each file is larger
+                EXPECT_FALSE(save(kind, path)) << kind;
+            }
+            ASSERT_EQ(boxes.size(), 1u) << kind;
+            EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8("větší, než systém dovoluje")))
+                << boxes[0].text.toStdString();
+            EXPECT_EQ(readFile(path), existing ? "kept" : "-") << kind;
+            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+                      existing ? QStringList{"data"} : QStringList{})
+                << "no stray file";
+            EXPECT_TRUE(save(kind, path)) << "without the limit";
+        }
+    }
+}
+
+TEST_F(LessonExportTest, WorkbookHoldsTheRunTheFormulaAndTheChart) {
+    runParticles(3000);
+    const QString path = dir.filePath("lekce.xlsx");
+    ASSERT_TRUE(lesson->saveWorkbook(path));
+    // An independent reader of the file.
+    QProcess reader;
+    reader.start("/usr/bin/python3", {KAVALUN_TEST_SUPPORT "/readWorkbook.py", path});
+    ASSERT_TRUE(reader.waitForFinished(60000));
+    ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    const QJsonObject book = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+    const QJsonObject cells = book["cells"].toObject();
+    const auto number = [&](const QString& cell) {
+        const QJsonObject entry = cells[cell].toObject();
+        EXPECT_EQ(entry["type"].toString(), "n") << cell.toStdString();
+        return entry["value"].toDouble(-1);
+    };
+    const LessonRun run = lessonRunOf(*form);
+    const double parameters[] = {1, 10, 197.802197802198, 3, 3000, double(run.withoutBin)};
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(number(QString("B%1").arg(row + 1)), parameters[row])
+            << cells[QString("A%1").arg(row + 1)].toObject()["value"].toString().toStdString();
+    EXPECT_EQ(cells["A6"].toObject()["value"].toString(),
+              QString::fromUtf8("Částice bez přihrádky (úhel do 1°)"));
+
+    std::vector<std::int64_t> totals;
+    for (int bin = 0; bin < lessonBins; ++bin) {
+        const QString row = QString::number(9 + bin);
+        EXPECT_EQ(number("A" + row), bin);
+        EXPECT_EQ(number("B" + row), bin + 1);
+        EXPECT_EQ(number("D" + row), LowerCounts[bin]) << bin;
+        EXPECT_EQ(number("E" + row), UpperCounts[bin]) << bin;
+        totals.push_back(std::int64_t(number("F" + row)));
+        EXPECT_EQ(totals.back(), LowerCounts[bin] + UpperCounts[bin]);
+    }
+    // Formulas over the cells, their values stored; the last bin has neither.
+    const LessonFormula formula = lessonFormula(run, totals);
+    EXPECT_NEAR(formula.beta[0], 0.327066, 1e-6) << "the guide's worked example";
+    const std::vector<double>* const columns[] = {&formula.beta, &formula.intensity,
+                                                  &formula.expected};
+    for (int bin = 0; bin < lessonFormulaBins; ++bin) {
+        const QString row = QString::number(9 + bin);
+        EXPECT_EQ(number("C" + row), bin + 2);
+        for (int column = 0; column < 3; ++column) {
+            const QJsonObject entry = cells[QString(QChar('G' + column)) + row].toObject();
+            EXPECT_EQ(entry["type"].toString(), "f");
+            const double value = (*columns[column])[bin]; // stored to 16 digits
+            EXPECT_NEAR(entry["cached"].toDouble(), value, 1e-15 * std::abs(value)) << bin;
+        }
+    }
+    EXPECT_EQ(cells["G9"].toObject()["value"].toString(),
+              "=PI()*$B$2*1E-9*$B$1*9.1E-31*$B$3*1000/6.034E-34*SIN(RADIANS(C9))");
+    EXPECT_EQ(cells["I9"].toObject()["value"].toString(), "=SUM($F$9:$F$107)*H9/SUM($H$9:$H$106)");
+    EXPECT_FALSE(cells.contains("C107") || cells.contains("G107"));
+
+    const QJsonArray charts = book["charts"].toArray();
+    ASSERT_EQ(charts.size(), 1);
+    const QJsonObject chart = charts[0].toObject();
+    EXPECT_EQ(chart["type"].toString(), "ScatterChart");
+    EXPECT_FALSE(chart["title"].toString().isEmpty());
+    const QJsonArray series = chart["series"].toArray();
+    ASSERT_EQ(series.size(), 2);
+    EXPECT_EQ(series[0].toObject()["y"].toString(), "Histogram!$F$9:$F$106");
+    EXPECT_EQ(series[1].toObject()["y"].toString(), "Histogram!$I$9:$I$106");
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(LessonExportTest, FileDialogRemembersTheLastFolder) {
@@ -273,10 +438,41 @@ TEST_F(LessonExportTest, FileDialogRemembersTheLastFolder) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
     ASSERT_EQ(suggestions.size(), 2u);
     EXPECT_EQ(suggestions[1], dir.filePath("okno.png"));
+
+    answer = dir.filePath("none/b.xlsx"); // a folder that is not there
+    lesson->saveWorkbookAs();
+    EXPECT_EQ(boxes.size(), 1u);
+    answer.clear();
+    lesson->saveCsvAs();
+    ASSERT_EQ(suggestions.size(), 4u);
+    EXPECT_EQ(suggestions[2], dir.filePath("histogram.xlsx"));
+    EXPECT_FALSE(suggestions[3].contains("none")) << "a missing folder is not offered again";
+}
+
+TEST_F(LessonExportTest, OverLongNameInTheDialogIsAnswered) {
+    // 300 letters, or 130 with a háček: too long for the system either way.
+    for (const QString& name : {QString(300, 'a'), QString(130, QChar(0x10D))}) {
+        boxes.clear();
+        bool stillOpen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(dir.filePath(name));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+            stillOpen = dialog->isVisible();
+            dialog->reject();
+        });
+        lesson->saveCsvAs();
+        EXPECT_TRUE(stillOpen) << "the name can be corrected";
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8("příliš dlouhý")));
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 TEST_F(LessonExportTest, MenuOpensFromTheWindowNotFromItsControls) {
     const QStringList ours = {QString::fromUtf8("Uložit histogram jako CSV…"),
+                              QString::fromUtf8("Uložit jako sešit (XLSX)…"),
                               QString::fromUtf8("Uložit obrázek okna…"),
                               QString::fromUtf8("Kopírovat obrázek okna")};
     QWindow* window = form->windowHandle();
