@@ -2,6 +2,8 @@
 
 #include <xlsxwriter.h>
 
+#include <clocale>
+#include <locale.h>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,26 @@ std::string cell(char column, int row) {
     return std::string("$") + column + "$" + std::to_string(row + 1);
 }
 
+// libxlsxwriter prints its numbers with the C library's printf, which takes the decimal
+// separator from the locale: "197,8" in a Czech one, which the file format reads as 197.
+class CNumbersOnThisThread {
+public:
+    CNumbersOnThisThread()
+        : FC(newlocale(LC_ALL_MASK, "C", locale_t(nullptr))),
+          FOld(FC ? uselocale(FC) : locale_t(nullptr)) {}
+    ~CNumbersOnThisThread() {
+        if (!FC) return;
+        uselocale(FOld);
+        freelocale(FC);
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t FC;
+    locale_t FOld;
+};
+
 } // namespace
 
 std::string writeLessonWorkbook(const char* file, const char* scratchFolder, const LessonRun& run,
@@ -22,6 +44,7 @@ std::string writeLessonWorkbook(const char* file, const char* scratchFolder, con
                                 std::span<const std::int64_t> upper) {
     std::vector<char> scratch(scratchFolder,
                               scratchFolder + std::char_traits<char>::length(scratchFolder) + 1);
+    const CNumbersOnThisThread numbers;
     lxw_workbook_options options{};
     options.tmpdir = scratch.data();
     lxw_workbook* workbook = workbook_new_opt(file, &options);
