@@ -130,7 +130,13 @@ std::string writeLessonWorkbook(const char* file, const char* scratchFolder, con
     noLine.none = LXW_TRUE;
     chart_series_set_line(points, &noLine);
     chart_series_set_marker_type(points, LXW_CHART_MARKER_CIRCLE);
-    chart_series_set_marker_size(points, 4);
+    chart_series_set_marker_size(points, 5);
+    lxw_chart_fill blue{};
+    blue.color = 0x2F5597;
+    chart_series_set_marker_fill(points, &blue);
+    lxw_chart_line edge{};
+    edge.color = 0x2F5597;
+    chart_series_set_marker_line(points, &edge);
     lxw_chart_series* line = chart_add_series(chart, angles.c_str(), expected.c_str());
     chart_series_set_name(line, "Podle vzorce");
     chart_series_set_marker_type(line, LXW_CHART_MARKER_NONE);

@@ -18,7 +18,9 @@ import tempfile
 import time
 
 import uno
+from com.sun.star.awt import Rectangle
 from com.sun.star.beans import PropertyValue
+from com.sun.star.table import CellRangeAddress
 from com.sun.star.table.CellContentType import FORMULA, TEXT, VALUE
 
 # The import dialog of Czech Calc 7.4 starts so: Tab, Comma and Semicolon ticked, '"' around
@@ -175,6 +177,30 @@ def check(csv_path, xlsx_path, english_csv):
         checks.expect(errors == 0, "CSV: the guide's formulas typed in Czech give no error")
         checks.expect(close(sheet.getCellByPosition(6, 8).getValue(), 0.32706662979484),
                       "CSV: G9 = %.12g" % sheet.getCellByPosition(6, 8).getValue())
+        # The guide's chart: headers over G to I, then C8:C106, F8:F106 and I8:I106 as an
+        # XY (scatter) chart with the first row as labels, as the wizard builds it.
+        for c, title in enumerate(("β", "Intenzita", "Očekávaný počet")):
+            sheet.getCellByPosition(6 + c, 7).setString(title)
+        ranges = []
+        for column in (2, 5, 8):
+            address = CellRangeAddress()
+            address.Sheet, address.StartColumn, address.EndColumn = 0, column, column
+            address.StartRow, address.EndRow = 7, 105
+            ranges.append(address)
+        sheet.getCharts().addNewByName("graf", Rectangle(0, 0, 16000, 9000), tuple(ranges),
+                                       True, False)
+        chart = sheet.getCharts().getByName("graf").getEmbeddedObject()
+        chart.setDiagram(chart.createInstance("com.sun.star.chart.XYDiagram"))
+        series = [s for t in chart.getFirstDiagram().getCoordinateSystems()[0].getChartTypes()
+                  for s in t.getDataSeries()]
+        described = []
+        for one in series:
+            roles = {q.getValues().Role: q for q in one.getDataSequences()}
+            y = roles.get("values-y")
+            described.append((roles["values-x"].getValues().SourceRangeRepresentation.split(".")[-1],
+                              y.getLabel().getData()[0] if y and y.getLabel() else ""))
+        checks.expect(described == [("$C$9:$C$106", "Celkem"), ("$C$9:$C$106", "Očekávaný počet")],
+                      "CSV: XY chart of the guide: %s" % described)
         doc.close(True)
 
         # 2. The workbook as a double-click opens it: no dialog, numbers shown as stored.

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Makes every picture of the teacher's guides (docs/navod.md, docs/guide.md): drives the real
 # program on a virtual display (Xvfb, xdotool) as a teacher would, saves one histogram as CSV
-# through the window's context menu and plots it against the single-slit formula.
+# through the window's context menu and plots it against the single-slit formula, and saves
+# the same histogram as a workbook, whose chart LibreOffice Calc draws (scripts/calc-check.py).
 # Usage: scripts/guide-pictures.sh [FOLDER]   (default docs/navod: its *.png and priklad.csv)
 set -euo pipefail
 out=$(realpath -m "${1:-$(dirname "$0")/../docs/navod}")
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 KAVALUN_PACKAGES+=(imagemagick python3-matplotlib fonts-dejavu-core)
+KAVALUN_PACKAGES+=(libreoffice-calc libreoffice-l10n-cs python3-uno)
 ensure_packages
 ensure_comma_locale
 cmake -S . -B build/guide -DCMAKE_BUILD_TYPE=Release -DKAVALUN_BENCH=OFF >/dev/null
@@ -208,6 +210,20 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ -s "$csv" ] || { echo "The program wrote no CSV" >&2; exit 1; }
+xdotool mousemove --window "$win" "${background_xy[@]}" click 3
+sleep 0.7
+xdotool key Down Down Return # the second item saves the workbook
+sleep 1.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$tmp/priklad.xlsx"
+xdotool key Return
+for _ in $(seq 50); do
+    [ -s "$tmp/priklad.xlsx" ] && break
+    sleep 0.1
+done
+[ -s "$tmp/priklad.xlsx" ] || { echo "The program wrote no workbook" >&2; exit 1; }
 stop_program
 /usr/bin/python3 scripts/guide-plot.py "$csv" "$out/graf.png"
+/usr/bin/python3 scripts/calc-check.py chart "$tmp/priklad.xlsx" "$tmp/sesit.png"
+convert "$tmp/sesit.png" -background white -flatten -strip "$out/graf-sesit.png"
 echo "Wrote $out/*.png and $csv"
