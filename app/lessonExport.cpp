@@ -112,7 +112,8 @@ QString failureReason(const QString& path, bool opened, int error) {
     // QSaveFile shortens its temporary name as needed: a long name fails at the rename.
     if (error == ENAMETOOLONG || nameTooLong(file)) return tooLongText(file);
     if (opened) return writeFailure(error, folder);
-    if (file.exists() && !file.isWritable())
+    // A file in a folder that takes no files cannot be saved under any name there.
+    if (file.exists() && !file.isWritable() && QFileInfo(file.absolutePath()).isWritable())
         return czech("Soubor „%1“ je jen pro čtení. Uložte data pod jiným názvem.")
             .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
     return czech("Ve složce „%1“ nelze vytvořit soubor: je jen pro čtení, nebo k ní "
@@ -315,7 +316,7 @@ bool LessonExport::saveWorkbook(const QString& path) {
     QFile workbook(built);
     if (problem.empty() && workbook.open(QIODevice::ReadOnly))
         return writeFile(path, workbook.readAll());
-    const QString folder = QDir::toNativeSeparators(QFileInfo(built).absolutePath());
+    const QString folder = QDir::toNativeSeparators(QDir::tempPath());
     showError(FWindow,
               failureText(path,
                           czech("Sešit se nepodařilo sestavit v dočasné složce „%1“. %2")

@@ -278,7 +278,7 @@ TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
         {"read-only folder, new file", "/proc/kavalun.csv", "Ve složce „/proc“ nelze"},
         {"read-only folder, existing file", "/proc/version", "Ve složce „/proc“ nelze"},
         {"link into a read-only folder", dir.filePath("link.csv"), "Ve složce „/proc“ nelze"},
-        {"read-only file", locked, "je jen pro čtení"},
+        {"read-only file", locked, "“ je jen pro čtení"},
         {"folder given as the name", dir.path(), "patří složce"},
         {"missing folder", dir.filePath("none/kept.csv"), "neexistuje"},
         {"name too long", dir.filePath(czechName), "příliš dlouhý"},
