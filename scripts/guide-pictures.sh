@@ -196,7 +196,7 @@ sleep 0.7
 import -window root "$tmp/menu.png"
 wx=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1/p')
 wy=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\2/p')
-convert "$tmp/menu.png" -crop "260x100+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
+convert "$tmp/menu.png" -crop "260x122+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
     +repage -strip "$out/nabidka.png"
 xdotool key Down Return # the first item saves the histogram
 sleep 1.5
