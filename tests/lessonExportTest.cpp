@@ -87,6 +87,17 @@ TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
         EXPECT_EQ(csvField(row.text, row.separator), row.field) << row.text;
 }
 
+TEST(LessonFormula, BeforeAnyRunEveryCellIsANumber) {
+    // Everything is 0 then: beta 0 takes the limit 1 of (sin beta / beta)^2, not 0 / 0,
+    // which the workbook could not store.
+    const LessonFormula formula = lessonFormula(LessonRun{}, {});
+    ASSERT_EQ(formula.expected.size(), std::size_t(lessonFormulaBins));
+    for (int bin = 0; bin < lessonFormulaBins; ++bin) {
+        EXPECT_EQ(formula.intensity[bin], 1) << bin;
+        EXPECT_EQ(formula.expected[bin], 0) << bin;
+    }
+}
+
 struct ShownBox {
     QString title, text;
 };
