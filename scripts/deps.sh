@@ -5,6 +5,7 @@ KAVALUN_PACKAGES=(
     qt6-base-dev libgl-dev
     libgtest-dev libbenchmark-dev
     xvfb xdotool openbox wmctrl libx11-dev
+    weston qt6-wayland
     locales fonts-liberation
     desktop-file-utils appstream dpkg-dev file
 )
