@@ -124,8 +124,10 @@ private:
 };
 
 void startDriver() {
-    if (qEnvironmentVariableIsSet("KAVALUN_DRIVER_LOG"))
-        QTimer::singleShot(0, qApp, [] { new Driver; });
+    if (!qEnvironmentVariableIsSet("KAVALUN_DRIVER_LOG")) return;
+    QTimer::singleShot(0, qApp, [] { new Driver; });
+    // The main loop has ended; what follows is the toolkit's teardown.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { note(QStringLiteral("quit")); });
 }
 
 } // namespace
