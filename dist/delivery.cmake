@@ -27,4 +27,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ohyb na Kavalun maintainers <maintainers@us
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without Liberation Sans the window's labels run into their fields.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+# On a Wayland desktop without XWayland, Qt cannot show a window without its Wayland plugin.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 include(CPack)

@@ -45,9 +45,13 @@ QRect OuterFrameFit::available() const {
     return screen ? screen->availableGeometry() : QRect(QPoint(), FOuter);
 }
 
+QSize OuterFrameFit::outer() const {
+    return FOuter.boundedTo(available().size());
+}
+
 QMargins OuterFrameFit::frame() const {
     const QMargins reported = reportedFrame();
-    return plausible(reported, FOuter, available()) ? reported : QMargins();
+    return plausible(reported, outer(), available()) ? reported : QMargins();
 }
 
 int OuterFrameFit::outerHeight() const {
@@ -64,7 +68,7 @@ void OuterFrameFit::fit() {
     // (a maximised window may lose its borders).
     FSettled = !f.isNull();
     if (FSettled) FPoll->stop();
-    const QRect client = centredClient(FOuter, f, available());
+    const QRect client = centredClient(outer(), f, available());
     FFittedClient = client.size();
     FWindow->setGeometry(client);
 }

@@ -11,6 +11,8 @@ class QTimer;
 
 // Keeps a top-level window at a fixed outer size, frame and title bar included, centred on
 // its screen's available area, as a classic window's stored size and centred position do.
+// On a smaller screen (a laptop at 150 %, a panel under 768 rows) the size shrinks to the
+// available area, so that the title bar and every edge stay within reach.
 // A window manager reports its frame some time after the window is mapped (or only once it
 // starts), and Qt sends no event for it, so the frame is looked up again until a plausible
 // one is known or the user resizes the window.
@@ -22,6 +24,8 @@ public:
     QMargins frame() const;
     // The window's outer height: its client height plus the frame in use.
     int outerHeight() const;
+    // The outer size fitted: the stored one, within the available area.
+    QSize outer() const;
     // Looks at the frame now and fits the window to it if it is new.
     void fit();
     // A real frame has been fitted, or the user has sized the window: nothing more to fit.

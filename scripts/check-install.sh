@@ -37,6 +37,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for d in libqt6widgets6 libxlsxwriter4 fonts-liberation; do
     [[ ", $depends," =~ ,\ $d[\ ,] ]] || fail "Depends lacks $d: $depends"
 done
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "the package does not recommend qt6-wayland"
 [ "$(dpkg-deb -f "$deb" Section)" = education ] || fail "the package's section is not education"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metadata has no release $version"
@@ -49,11 +50,12 @@ kill "$app" 2>/dev/null || fail "the installed program ended by itself"
 wait "$app" && status=0 || status=$?
 app=''
 [ "$status" -eq 143 ] || fail "the installed program ended with status $status, not by the signal"
-# ...and paints its window: the minimal platform saves each flushed window as a picture.
+# ...and paints its window: the minimal platform saves each flushed window as a picture. Its
+# screen is 240 x 320, so the window fits itself to that.
 (cd "$tmp" && exec env QT_QPA_PLATFORM=minimal:enable_fonts QT_DEBUG_BACKINGSTORE=1 \
     "$root/usr/bin/kavalun" 2>/dev/null) &
 app=$!
-painted() { file "$tmp/output0000.png" | grep -q 'PNG image data, 1024 x 738,'; }
+painted() { file "$tmp/output0000.png" | grep -q 'PNG image data, 240 x 320,'; }
 for _ in $(seq 100); do painted && break; sleep 0.1; done
-painted || fail "no 1024 x 738 window was painted"
+painted || fail "no window of the whole 240 x 320 screen was painted"
 echo "check-install: $deb and its installed files are sound"

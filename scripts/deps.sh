@@ -5,6 +5,7 @@ KAVALUN_PACKAGES=(
     qt6-base-dev libgl-dev
     libgtest-dev libbenchmark-dev
     xvfb xdotool openbox wmctrl libx11-dev
+    weston qt6-wayland
     locales fonts-liberation
     desktop-file-utils appstream dpkg-dev file
     libxlsxwriter-dev python3-openpyxl
@@ -40,10 +41,12 @@ build_tree() { # dir, extra cmake arguments...
     cmake --build "$dir" -j"$(nproc)"
 }
 
-# Starts Xvfb (1280 x 1024) on a free display and exports DISPLAY; the server's pid is left in
-# XVFB_PID and its log in the given scratch folder. The caller ends the server.
-start_virtual_display() { # scratch folder
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
+# Starts Xvfb (1280 x 1024 unless another size is given) on a free display and exports DISPLAY;
+# the server's pid is left in XVFB_PID and its log in the given scratch folder. The caller ends
+# the server.
+start_virtual_display() { # scratch folder [WIDTHxHEIGHT]
+    rm -f "$1/display"
+    Xvfb -displayfd 3 -screen 0 "${2:-1280x1024}x24" -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$1/display" ] && break

@@ -191,6 +191,23 @@ TEST_F(Form1Test, OuterSizeIsTheStoredOneAndTheBarrierFollowsIt) {
     EXPECT_EQ(form->Shape2->geometry(), QRect(95, 306, 8, 220));
 }
 
+// Runs on the default screen and, from tests/CMakeLists.txt, on the smaller ones of laptops.
+TEST_F(Form1Test, WindowFitsTheAvailableAreaAndTheSlitFollowsItsHeight) {
+    show();
+    const QRect available = form->screen()->availableGeometry();
+    const QRect outer = form->windowHandle()->frameGeometry();
+    EXPECT_EQ(outer.size(), QSize(1024, 738).boundedTo(available.size()));
+    EXPECT_TRUE(available.contains(outer)) << "the title bar and every edge within reach";
+    EXPECT_EQ(form->outerHeight(), outer.height());
+    // Shape1's height, Shape2's top and height by the outer height.
+    const std::map<int, std::array<int, 3>> barrier = {
+        {738, {359, 375, 289}}, {720, {350, 366, 280}}, {736, {358, 374, 288}}};
+    ASSERT_TRUE(barrier.count(outer.height())) << outer.height();
+    const auto [upper, lowerTop, lower] = barrier.at(outer.height());
+    EXPECT_EQ(form->Shape1->geometry(), QRect(95, 5, 8, upper));
+    EXPECT_EQ(form->Shape2->geometry(), QRect(95, lowerTop, 8, lower));
+}
+
 TEST_F(Form1Test, LabelsDoNotRunIntoTheirNeighbours) {
     show();
     const std::vector<std::pair<QWidget*, QWidget*>> neighbours = {
