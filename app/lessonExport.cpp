@@ -39,7 +39,8 @@ QString& lastFolder() {
 }
 
 QString startFolder() {
-    if (!lastFolder().isEmpty()) return lastFolder();
+    // A folder that is gone, or was never there (a failed save), is not offered again.
+    if (!lastFolder().isEmpty() && QFileInfo(lastFolder()).isDir()) return lastFolder();
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
@@ -146,6 +147,7 @@ void LessonExport::menuFromKeyboard() {
 
 void LessonExport::showMenu(const QPoint& globalPos) {
     QMenu menu(FWindow);
+    menu.setAccessibleName(czech("Data a obrázky"));
     QAction* csv = menu.addAction(czech("Uložit histogram jako CSV…"));
     QAction* png = menu.addAction(czech("Uložit obrázek okna…"));
     QAction* copy = menu.addAction(czech("Kopírovat obrázek okna"));
@@ -206,7 +208,8 @@ QString LessonExport::askPath(FileKind kind) {
         dialog.selectFile(suggestion);
         if (dialog.exec() == QDialog::Accepted) path = dialog.selectedFiles().value(0);
     }
-    if (!path.isEmpty()) lastFolder() = QFileInfo(path).absolutePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!path.isEmpty() && QFileInfo(folder).isDir()) lastFolder() = folder;
     return path;
 }
 

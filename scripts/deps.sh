@@ -7,6 +7,7 @@ KAVALUN_PACKAGES=(
     xvfb xdotool openbox wmctrl libx11-dev
     locales fonts-liberation
     desktop-file-utils appstream dpkg-dev file
+    qt6-translations-l10n dbus at-spi2-core python3-pyatspi lintian
 )
 
 as_root() {
