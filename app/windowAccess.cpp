@@ -1,5 +1,6 @@
 #include "windowAccess.h"
 
+#include "accessNotice.h"
 #include "spinAccessible.h"
 #include "uFKavalun.h"
 #include "uNumberEdit.h"
@@ -141,10 +142,8 @@ private:
         const QString shown = FWindow.Label1->text();
         if (shown == FAnnounced) return;
         FSinceAnnounced.start();
-        if (QAccessible::isActive()) {
-            QAccessibleTextUpdateEvent event(FWindow.Label1, 0, FAnnounced, shown);
-            QAccessible::updateAccessibility(&event);
-        }
+        QAccessibleTextUpdateEvent event(FWindow.Label1, 0, FAnnounced, shown);
+        notifyAccessibility(event);
         FAnnounced = shown;
     }
 

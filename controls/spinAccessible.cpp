@@ -1,5 +1,7 @@
 #include "spinAccessible.h"
 
+#include "accessNotice.h"
+
 #include <QAccessibleWidget>
 
 #include <limits>
@@ -106,7 +108,7 @@ void setSpinButtonValue(TQuarnSpinButton* button, std::function<int()> current, 
 
 void spinValueChanged(TQuarnSpinButton* button) {
     const SpinValueSource* s = valueSourceOf(button);
-    if (!s || !QAccessible::isActive()) return;
+    if (!s) return;
     QAccessibleValueChangeEvent event(button, s->current());
-    QAccessible::updateAccessibility(&event);
+    notifyAccessibility(event);
 }
