@@ -114,6 +114,8 @@ public:
     explicit CounterAnnouncer(TForm1& window)
         : QObject(&window), FWindow(window), FAnnounced(window.Label1->text()) {
         FPending.setSingleShot(true);
+        // A coarse timer may fire a twentieth early.
+        FPending.setTimerType(Qt::PreciseTimer);
         connect(&FPending, &QTimer::timeout, this, [this] { announce(); });
         window.Label1->installEventFilter(this);
         window.Button1->installEventFilter(this);
