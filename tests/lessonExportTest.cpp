@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
