@@ -36,11 +36,13 @@ def unused_display():
     fail("no free display number")
 
 
+# Without -noreset the server resets when its last client leaves, as the bus launcher does
+# right after it starts, and refuses whoever connects meanwhile.
 def start_display(scratch):
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
         ["Xvfb", ":%d" % unused_display(), "-displayfd", str(write_end), "-screen", "0",
-         "1280x1024x24", "-nolisten", "tcp"],
+         "1280x1024x24", "-nolisten", "tcp", "-noreset"],
         pass_fds=[write_end], stderr=open(os.path.join(scratch, "xvfb.log"), "w"))
     os.close(write_end)
     number = b""
