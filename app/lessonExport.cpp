@@ -252,6 +252,7 @@ void LessonExport::menuFromKeyboard() {
 
 void LessonExport::showMenu(const QPoint& globalPos) {
     QMenu menu(FWindow);
+    menu.setAccessibleName(czech("Data a obrázky"));
     QAction* csv = menu.addAction(czech("Uložit histogram jako CSV…"));
     QAction* xlsx = menu.addAction(czech("Uložit jako sešit (XLSX)…"));
     QAction* png = menu.addAction(czech("Uložit obrázek okna…"));
@@ -362,7 +363,8 @@ QString LessonExport::askPath(FileKind kind) {
         dialog.selectFile(suggestion);
         if (dialog.exec() == QDialog::Accepted) path = dialog.selectedFiles().value(0);
     }
-    if (!path.isEmpty()) lastFolder() = QFileInfo(path).absolutePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!path.isEmpty() && QFileInfo(folder).isDir()) lastFolder() = folder;
     return path;
 }
 

@@ -1,6 +1,8 @@
 #include "application.h"
 #include "decimalSeparator.h"
 #include "floatEnv.h"
+#include "qtTranslations.h"
+#include "sessionSettings.h"
 #include "uFKavalun.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +11,9 @@ int main(int argc, char** argv) {
     app.setApplicationDisplayName(QString::fromUtf8("Ohyb na Kavalun"));
     // Lets a Wayland compositor find the installed desktop entry, and so the icon.
     app.setDesktopFileName(QStringLiteral("io.github.kavalun.OhybNaKavalun"));
+    // The window's own captions are Czech whatever the locale; Qt's dialogs follow it.
+    installQtTranslations();
+    keepToolkitSettingsInSession();
     takeDecimalSeparatorFromLocale();
     TForm1 Form1;
     Form1.show();

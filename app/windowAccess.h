@@ -2,7 +2,10 @@
 
 class TForm1;
 
-// Gives every control of the window a Czech name from its label for assistive technology,
-// exposes the particle count as a status text, and binds Ctrl+Up and Ctrl+Down anywhere in
-// the window to clicks on the top and bottom halves of the pace button.
+// Shows the window to assistive technology as a screen reader expects it: a frame whose
+// controls have Czech names, each tied to the label that names it, without the shapes and
+// the drawing layer; the particle count as a status text that is announced at most about
+// once a second during a run and once at its end; the pace as the spin button's value.
+// Binds Ctrl+Up and Ctrl+Down anywhere in the window to clicks on the halves of the pace
+// button.
 void makeWindowAccessible(TForm1& window);

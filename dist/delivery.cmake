@@ -7,6 +7,24 @@ install(FILES ${KAVALUN_DIST}/${KAVALUN_APP_ID}.desktop DESTINATION ${CMAKE_INST
 install(FILES ${KAVALUN_DIST}/${KAVALUN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${KAVALUN_DIST}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavalun RENAME copyright)
+# The changelog and the manual pages, English and Czech, compressed as Debian keeps them.
+set(KAVALUN_GZIPPED)
+foreach(pair "changelog;changelog" "kavalun.1;kavalun.1" "kavalun.cs.1;cs/kavalun.1")
+    list(GET pair 0 source)
+    list(GET pair 1 target)
+    set(gzipped ${CMAKE_CURRENT_BINARY_DIR}/dist/${target}.gz)
+    get_filename_component(folder ${gzipped} DIRECTORY)
+    add_custom_command(OUTPUT ${gzipped}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+        COMMAND gzip -9n -c ${KAVALUN_DIST}/${source} > ${gzipped}
+        DEPENDS ${KAVALUN_DIST}/${source} VERBATIM)
+    list(APPEND KAVALUN_GZIPPED ${gzipped})
+endforeach()
+add_custom_target(kavalun_docs DEPENDS ${KAVALUN_GZIPPED})
+add_dependencies(kavalun kavalun_docs)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavalun)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/kavalun.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/cs/kavalun.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/cs/man1)
 # The package needs only the executable built, not the tests and benchmarks.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
@@ -29,4 +47,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 # On a Wayland desktop without XWayland, Qt cannot show a window without its Wayland plugin.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# Qt's dialogs, prompts and buttons in the user's language.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-translations-l10n")
+# Debug symbols are no use to a teacher; the build leaves them in.
+set(CPACK_STRIP_FILES ON)
 include(CPack)

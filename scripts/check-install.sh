@@ -3,7 +3,7 @@
 # package, and the installed program showing its window.  Usage: scripts/check-install.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/release}
+build=${1:-build/deb}
 id=io.github.kavalun.OhybNaKavalun
 tmp=$(mktemp -d)
 app=''
@@ -12,7 +12,9 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 
 sizes=(16 32 48 64 128 256)
 expected=$(printf '%s\n' usr/bin/kavalun usr/share/applications/$id.desktop \
-    usr/share/doc/kavalun/copyright usr/share/metainfo/$id.metainfo.xml \
+    usr/share/doc/kavalun/copyright usr/share/doc/kavalun/changelog.gz \
+    usr/share/man/man1/kavalun.1.gz usr/share/man/cs/man1/kavalun.1.gz \
+    usr/share/metainfo/$id.metainfo.xml \
     usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/$id.png | sort)
 deb=$(scripts/package.sh "$build") # also builds the program and installs the tools used here
 root=$tmp/root
@@ -24,8 +26,7 @@ for size in "${sizes[@]}"; do
         fail "the ${size}x$size icon is not a $size-pixel PNG"
 done
 
-# Only hints pass (two main categories: the menu shows both Education and Science).
-desktop-file-validate --no-hints "$root/usr/share/applications/$id.desktop" >"$tmp/log" 2>&1 || true
+desktop-file-validate "$root/usr/share/applications/$id.desktop" >"$tmp/log" 2>&1 || true
 [ ! -s "$tmp/log" ] || { cat "$tmp/log"; fail "desktop-file-validate complained"; }
 appstreamcli validate-tree --no-net --strict "$root" >"$tmp/log" 2>&1 || { cat "$tmp/log"; fail "appstreamcli complained"; }
 
@@ -34,11 +35,14 @@ version=$(sed -n 's/^project(Kavalun VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
 diff <(echo "$expected") <(dpkg-deb -c "$deb" | awk '!/^d/ {print substr($6, 3)}' | sort) ||
     fail "packaged files (>) differ from the installed ones (<)"
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libxlsxwriter4 fonts-liberation; do
+for d in libqt6widgets6 libxlsxwriter4 fonts-liberation qt6-translations-l10n; do
     [[ ", $depends," =~ ,\ $d[\ ,] ]] || fail "Depends lacks $d: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "the package does not recommend qt6-wayland"
 [ "$(dpkg-deb -f "$deb" Section)" = education ] || fail "the package's section is not education"
+# Debian's own checks of the package: not one error or warning.
+lintian --fail-on error,warning "$deb" >"$tmp/log" 2>&1 && ! grep -qE '^[EW]: ' "$tmp/log" ||
+    { cat "$tmp/log"; fail "lintian complained"; }
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metadata has no release $version"
 

@@ -9,6 +9,7 @@ KAVALUN_PACKAGES=(
     locales fonts-liberation
     desktop-file-utils appstream dpkg-dev file
     libxlsxwriter-dev python3-openpyxl
+    qt6-translations-l10n dbus at-spi2-core python3-pyatspi lintian
 )
 
 as_root() {

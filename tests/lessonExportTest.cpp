@@ -7,7 +7,6 @@
 #include "uNumberEdit.h"
 #include "uQuarnSpinEdit.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
@@ -524,50 +523,6 @@ TEST_F(LessonExportTest, MenuOpensFromTheWindowNotFromItsControls) {
     EXPECT_EQ(key(form->Button1, Qt::Key_Menu), ours);
     EXPECT_EQ(key(form->tbZoom, Qt::SHIFT | Qt::Key_F10), ours);
     EXPECT_NE(key(form->neSirka, Qt::SHIFT | Qt::Key_F10), ours);
-}
-
-TEST_F(LessonExportTest, EveryControlHasACzechNameAndThePaceItsActions) {
-    std::map<QObject*, QAccessibleInterface*> tree;
-    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
-        tree[node->object()] = node;
-        for (int i = 0; i < node->childCount(); ++i)
-            walk(node->child(i));
-    };
-    walk(QAccessible::queryAccessibleInterface(form.get()));
-
-    const std::vector<std::pair<QWidget*, const char*>> names = {
-        {form->Button1, "Start!"},
-        {form->neHmotnost, "Hmotnost částice (elektron = 1)"},
-        {form->neSirka, "Šířka Kavalun [nm]"},
-        {form->nePocetMaxim, "Počet maxim"},
-        {form->neRychlost, "Rychlost [km/s]"},
-        {form->cbAutomat, "Automatické určení rychlosti"},
-        {form->tbZoom, "Zoom"},
-        {form->QuarnSpinButton1, "Vydatnost zdroje"},
-        {form->Label1, "Částic"},
-    };
-    for (const auto& [widget, name] : names) {
-        ASSERT_TRUE(tree.count(widget)) << name;
-        EXPECT_EQ(tree[widget]->text(QAccessible::Name), QString::fromUtf8(name));
-    }
-    EXPECT_EQ(tree[form->Label1]->role(), QAccessible::StatusBar);
-    EXPECT_EQ(tree[form->Label1]->text(QAccessible::Value), "0");
-
-    QAccessibleInterface* spin = tree[form->QuarnSpinButton1];
-    EXPECT_EQ(spin->childCount(), 0) << "one control";
-    QAccessibleActionInterface* actions = spin->actionInterface();
-    ASSERT_NE(actions, nullptr);
-    const QString up = QAccessibleActionInterface::increaseAction();
-    const QString down = QAccessibleActionInterface::decreaseAction();
-    EXPECT_EQ(actions->actionNames(), (QStringList{up, down}));
-    EXPECT_EQ(actions->localizedActionName(up), QString::fromUtf8("Zvýšit"));
-    EXPECT_TRUE(actions->localizedActionDescription(down).contains(QString::fromUtf8("dolní")));
-    // As clicks on the halves: the top one shortens the pause, the bottom one lengthens it.
-    actions->doAction(up);
-    EXPECT_EQ(form->pace(), 4);
-    actions->doAction(down);
-    actions->doAction(down);
-    EXPECT_EQ(form->pace(), 6);
 }
 
 TEST_F(LessonExportTest, CtrlArrowsChangeThePaceFromEveryControl) {
