@@ -99,7 +99,7 @@ TEST_F(ProgramOnWeston, RunsStopsShowsTheMenuAndClosesWithoutAWarning) {
     EXPECT_EQ(readAll(steps), "shown on wayland\n"
                               "particles\n"
                               "stopped\n"
-                              "menu with 3 entries\n"
+                              "menu with 4 entries\n"
                               "closing\n"
                               "quit\n");
     EXPECT_EQ(readAll(output), "") << "nothing printed, no warning";
