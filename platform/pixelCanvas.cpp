@@ -22,25 +22,64 @@ void PixelCanvas::removeClip() {
     FHasClip = false;
 }
 
-namespace {
-
-// The 32-bit formats the canvases draw into are written straight into their rows: a run
-// draws thousands of pixels per particle, and setPixel costs several calls each.
-uchar* directBits(QImage* image, bool clipped) {
-    const QImage::Format f = image->format();
-    return !clipped && (f == QImage::Format_ARGB32 || f == QImage::Format_RGB32) ? image->bits()
-                                                                                 : nullptr;
+template <class Write>
+void PixelCanvas::visiblePieces(qint64 y, qint64 x0, qint64 x1, Write write) {
+    if (!FImage || y < 0 || y >= FImage->height()) return;
+    x0 = std::max<qint64>(x0, 0);
+    x1 = std::min<qint64>(x1, FImage->width());
+    if (x0 >= x1) return;
+    if (!FHasClip) {
+        write(int(y), int(x0), int(x1));
+        return;
+    }
+    // A region's rectangles never overlap, so no pixel is written twice.
+    for (const QRect& r : FClip) {
+        if (y < r.top() || y > r.bottom()) continue;
+        const qint64 from = std::max<qint64>(x0, r.left());
+        const qint64 to = std::min<qint64>(x1, qint64(r.right()) + 1);
+        if (from < to) write(int(y), int(from), int(to));
+    }
 }
 
-} // namespace
+QRgb* PixelCanvas::directRow(int y) {
+    const QImage::Format f = FImage->format();
+    return f == QImage::Format_ARGB32 || f == QImage::Format_RGB32
+               ? reinterpret_cast<QRgb*>(FImage->scanLine(y))
+               : nullptr;
+}
 
-bool PixelCanvas::inside(int x, int y) const {
-    if (!FImage || x < 0 || y < 0 || x >= FImage->width() || y >= FImage->height()) return false;
-    return !FHasClip || FClip.contains(QPoint(x, y));
+void PixelCanvas::fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color) {
+    visiblePieces(y, x0, x1, [this, color](int row, int from, int to) {
+        if (QRgb* line = directRow(row)) {
+            // RGB32 keeps its alpha byte opaque, as QImage::setPixel does.
+            const bool opaque = FImage->format() == QImage::Format_RGB32;
+            std::fill(line + from, line + to, opaque ? color | 0xff000000u : color);
+        } else {
+            for (int x = from; x < to; ++x)
+                FImage->setPixel(x, row, color);
+        }
+    });
+}
+
+void PixelCanvas::copySpan(qint64 y, qint64 x0, const QRgb* colors, qint64 count,
+                           std::optional<QRgb> transparent) {
+    const QRgb key = transparent.value_or(0) & RGB_MASK;
+    visiblePieces(y, x0, x0 + count, [&](int row, int from, int to) {
+        QRgb* line = directRow(row);
+        const bool opaque = FImage->format() == QImage::Format_RGB32;
+        for (int x = from; x < to; ++x) {
+            const QRgb c = colors[x - x0];
+            if (transparent && (c & RGB_MASK) == key) continue;
+            if (line)
+                line[x] = opaque ? c | 0xff000000u : c;
+            else
+                FImage->setPixel(x, row, c);
+        }
+    });
 }
 
 void PixelCanvas::setPixel(int x, int y, const QColor& color) {
-    if (inside(x, y)) FImage->setPixel(x, y, color.rgba());
+    fillSpan(y, x, qint64(x) + 1, color.rgba());
 }
 
 void PixelCanvas::lineTo(int x, int y) {
@@ -60,15 +99,16 @@ void PixelCanvas::lineTo(int x, int y) {
     std::int64_t err = 2 * minor - major;
     std::int64_t px = from.x(), py = from.y();
     const QRgb pen = FPen.rgba();
-    const std::int64_t width = FImage->width(), height = FImage->height();
-    uchar* const bits = directBits(FImage, FHasClip);
-    const qsizetype stride = FImage->bytesPerLine();
+    // The pixels of one row go out as one span.
+    std::int64_t runY = py, runLeft = px, runRight = px;
     for (std::int64_t i = 0; i < steps; ++i) {
-        if (px >= 0 && py >= 0 && px < width && py < height) {
-            if (bits)
-                reinterpret_cast<QRgb*>(bits + py * stride)[px] = pen;
-            else if (inside(int(px), int(py)))
-                FImage->setPixel(int(px), int(py), pen);
+        if (py != runY) {
+            fillSpan(runY, runLeft, runRight + 1, pen);
+            runY = py;
+            runLeft = runRight = px;
+        } else {
+            runLeft = std::min(runLeft, px);
+            runRight = std::max(runRight, px);
         }
         if (err + bias > 0) {
             if (xMajor)
@@ -83,6 +123,7 @@ void PixelCanvas::lineTo(int x, int y) {
         else
             py += sy;
     }
+    fillSpan(runY, runLeft, runRight + 1, pen);
     changed(QRect(from, FPosition).normalized().adjusted(-1, -1, 1, 1));
 }
 
@@ -90,24 +131,17 @@ void PixelCanvas::rectangle(int left, int top, int right, int bottom) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (left == right || top == bottom || !FImage) return;
-    // Loops run over the visible part only: a bar may be far longer than the image.
-    const int x0 = std::max(left, 0), x1 = std::min(right, FImage->width());
+    const QRgb pen = FPen.rgba(), brush = FBrush.rgba();
+    fillSpan(top, left, right, pen);
+    if (bottom - 1 > top) fillSpan(bottom - 1, left, right, pen);
+    // Only the rows that can be visible: a rectangle may be far taller than the image.
     const int y0 = std::max(top, 0), y1 = std::min(bottom, FImage->height());
-    const QRgb pen = FPen.rgba();
-    for (int x = x0; x < x1; ++x) {
-        if (inside(x, top)) FImage->setPixel(x, top, pen);
-        if (inside(x, bottom - 1)) FImage->setPixel(x, bottom - 1, pen);
+    for (int y = std::max(top + 1, y0); y < std::min(bottom - 1, y1); ++y) {
+        fillSpan(y, left, qint64(left) + 1, pen);
+        if (!FBrushClear) fillSpan(y, qint64(left) + 1, qint64(right) - 1, brush);
+        fillSpan(y, qint64(right) - 1, right, pen);
     }
-    for (int y = y0; y < y1; ++y) {
-        if (inside(left, y)) FImage->setPixel(left, y, pen);
-        if (inside(right - 1, y)) FImage->setPixel(right - 1, y, pen);
-    }
-    if (!FBrushClear) {
-        const QRgb brush = FBrush.rgba();
-        for (int y = std::max(top + 1, y0); y < std::min(bottom - 1, y1); ++y)
-            for (int x = std::max(left + 1, x0); x < std::min(right - 1, x1); ++x)
-                if (inside(x, y)) FImage->setPixel(x, y, brush);
-    }
+    const int x0 = std::max(left, 0), x1 = std::min(right, FImage->width());
     changed(QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1)));
 }
 
@@ -116,7 +150,6 @@ void PixelCanvas::fillRect(const QRect& rect) {
     const QRect area = rect.normalized().intersected(FImage->rect());
     const QRgb brush = FBrush.rgba();
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (inside(x, y)) FImage->setPixel(x, y, brush);
+        fillSpan(y, area.left(), qint64(area.right()) + 1, brush);
     if (!area.isEmpty()) changed(area);
 }

@@ -2,10 +2,11 @@
 
 #include "pixelCanvas.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+
+#include <functional>
 
 class CanvasOverlay;
 class QLabel;
@@ -41,6 +42,12 @@ public:
     bool frameDue() const;
     // One frame of the window's screen, in milliseconds.
     int frameInterval() const;
+    // Called at the start of every present, also of one made because a paced run stalled:
+    // what the window shows only lazily (a counter) is brought up to date there.
+    void setBeforePresent(std::function<void()> update);
+    // The clock that frames and stalls are measured by, in milliseconds; tests drive their
+    // own. An empty function restores the steady clock.
+    void setClock(std::function<qint64()> milliseconds);
 
     QWidget* overlay() const;
 
