@@ -43,17 +43,28 @@ void PixelCanvas::visiblePieces(qint64 y, qint64 x0, qint64 x1, Write write) {
 
 QRgb* PixelCanvas::directRow(int y) {
     const QImage::Format f = FImage->format();
-    return f == QImage::Format_ARGB32 || f == QImage::Format_RGB32
+    return f == QImage::Format_ARGB32 || f == QImage::Format_RGB32 ||
+                   f == QImage::Format_ARGB32_Premultiplied
                ? reinterpret_cast<QRgb*>(FImage->scanLine(y))
                : nullptr;
 }
 
+namespace {
+
+// A colour as a 32-bit image keeps it: RGB32 with its alpha byte opaque (as QImage::setPixel
+// stores it), a premultiplied image premultiplied.
+QRgb stored(QImage::Format format, QRgb color) {
+    if (format == QImage::Format_RGB32) return color | 0xff000000u;
+    if (format == QImage::Format_ARGB32_Premultiplied) return qPremultiply(color);
+    return color;
+}
+
+} // namespace
+
 void PixelCanvas::fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color) {
     visiblePieces(y, x0, x1, [this, color](int row, int from, int to) {
         if (QRgb* line = directRow(row)) {
-            // RGB32 keeps its alpha byte opaque, as QImage::setPixel does.
-            const bool opaque = FImage->format() == QImage::Format_RGB32;
-            std::fill(line + from, line + to, opaque ? color | 0xff000000u : color);
+            std::fill(line + from, line + to, stored(FImage->format(), color));
         } else {
             for (int x = from; x < to; ++x)
                 FImage->setPixel(x, row, color);
@@ -66,12 +77,11 @@ void PixelCanvas::copySpan(qint64 y, qint64 x0, const QRgb* colors, qint64 count
     const QRgb key = transparent.value_or(0) & RGB_MASK;
     visiblePieces(y, x0, x0 + count, [&](int row, int from, int to) {
         QRgb* line = directRow(row);
-        const bool opaque = FImage->format() == QImage::Format_RGB32;
         for (int x = from; x < to; ++x) {
             const QRgb c = colors[x - x0];
             if (transparent && (c & RGB_MASK) == key) continue;
             if (line)
-                line[x] = opaque ? c | 0xff000000u : c;
+                line[x] = stored(FImage->format(), c);
             else
                 FImage->setPixel(x, row, c);
         }

@@ -49,8 +49,8 @@ public:
     // Every primitive above and the edge and glyph drawers put their pixels through these two,
     // so that the image bounds and the clip always hold. They work on a span: the pixels
     // [x0, x1) of row y, the right end excluded; coordinates are 64-bit, so callers may pass
-    // spans far outside the image. 32-bit images (RGB32, ARGB32) are written straight into
-    // their rows, as QImage::setPixel would store the colour; other formats go through it.
+    // spans far outside the image. 32-bit images (RGB32, ARGB32, ARGB32_Premultiplied) are
+    // written straight into their rows; other formats go through QImage::setPixel.
     void fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color);
     // `count` colours from `colors` placed from x0 on; a pixel whose RGB part equals
     // `transparent` is left alone.

@@ -138,7 +138,7 @@ private:
 };
 
 WindowCanvas::WindowCanvas(QWidget* window) : FWindow(window) {
-    FImage = QImage(window->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    FImage = QImage(window->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
     FImage.fill(Qt::transparent);
     setImage(&FImage);
     FOverlay = new CanvasOverlay(window, &FImage);
@@ -169,7 +169,7 @@ void WindowCanvas::resizeToWindow() {
     if (!FWindow || !FOverlay) return;
     const QSize size = FWindow->size().expandedTo(QSize(1, 1));
     if (size != FImage.size()) {
-        QImage resized(size, QImage::Format_ARGB32);
+        QImage resized(size, QImage::Format_ARGB32_Premultiplied);
         resized.fill(Qt::transparent);
         QPainter painter(&resized);
         painter.setCompositionMode(QPainter::CompositionMode_Source);

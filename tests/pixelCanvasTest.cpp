@@ -101,7 +101,8 @@ TEST(PixelCanvasRectangle, OutlinesWithoutRightAndBottomEdges) {
 
 TEST(PixelCanvasClip, DrawsOnlyInsideTheClipRegion) {
     // Rows of 32-bit images are written directly, other formats pixel by pixel: both clip.
-    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB888}) {
         QImage image = whiteImage(10, 10).convertToFormat(format);
         PixelCanvas canvas(&image);
         canvas.setPenColor(Qt::black);
