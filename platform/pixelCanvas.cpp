@@ -22,11 +22,26 @@ void PixelCanvas::removeClip() {
     FHasClip = false;
 }
 
+PixelCanvas::Target PixelCanvas::target() const {
+    Target t;
+    if (!FImage || FImage->isNull()) return t;
+    t.width = FImage->width();
+    t.height = FImage->height();
+    t.format = FImage->format();
+    if (t.format == QImage::Format_ARGB32 || t.format == QImage::Format_RGB32 ||
+        t.format == QImage::Format_ARGB32_Premultiplied) {
+        t.bits = FImage->bits();
+        t.stride = FImage->bytesPerLine();
+    }
+    return t;
+}
+
 template <class Write>
-void PixelCanvas::visiblePieces(qint64 y, qint64 x0, qint64 x1, Write write) {
-    if (!FImage || y < 0 || y >= FImage->height()) return;
+void PixelCanvas::visiblePieces(const Target& t, qint64 y, qint64 x0, qint64 x1,
+                                Write write) const {
+    if (y < 0 || y >= t.height) return;
     x0 = std::max<qint64>(x0, 0);
-    x1 = std::min<qint64>(x1, FImage->width());
+    x1 = std::min<qint64>(x1, t.width);
     if (x0 >= x1) return;
     if (!FHasClip) {
         write(int(y), int(x0), int(x1));
@@ -41,14 +56,6 @@ void PixelCanvas::visiblePieces(qint64 y, qint64 x0, qint64 x1, Write write) {
     }
 }
 
-QRgb* PixelCanvas::directRow(int y) {
-    const QImage::Format f = FImage->format();
-    return f == QImage::Format_ARGB32 || f == QImage::Format_RGB32 ||
-                   f == QImage::Format_ARGB32_Premultiplied
-               ? reinterpret_cast<QRgb*>(FImage->scanLine(y))
-               : nullptr;
-}
-
 namespace {
 
 // A colour as a 32-bit image keeps it: RGB32 with its alpha byte opaque (as QImage::setPixel
@@ -61,10 +68,11 @@ QRgb stored(QImage::Format format, QRgb color) {
 
 } // namespace
 
-void PixelCanvas::fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color) {
-    visiblePieces(y, x0, x1, [this, color](int row, int from, int to) {
-        if (QRgb* line = directRow(row)) {
-            std::fill(line + from, line + to, stored(FImage->format(), color));
+void PixelCanvas::fillSpan(const Target& t, qint64 y, qint64 x0, qint64 x1, QRgb color) {
+    visiblePieces(t, y, x0, x1, [&](int row, int from, int to) {
+        if (t.bits) {
+            auto* line = reinterpret_cast<QRgb*>(t.bits + row * t.stride);
+            std::fill(line + from, line + to, stored(t.format, color));
         } else {
             for (int x = from; x < to; ++x)
                 FImage->setPixel(x, row, color);
@@ -72,16 +80,21 @@ void PixelCanvas::fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color) {
     });
 }
 
+void PixelCanvas::fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color) {
+    fillSpan(target(), y, x0, x1, color);
+}
+
 void PixelCanvas::copySpan(qint64 y, qint64 x0, const QRgb* colors, qint64 count,
                            std::optional<QRgb> transparent) {
+    const Target t = target();
     const QRgb key = transparent.value_or(0) & RGB_MASK;
-    visiblePieces(y, x0, x0 + count, [&](int row, int from, int to) {
-        QRgb* line = directRow(row);
+    visiblePieces(t, y, x0, x0 + count, [&](int row, int from, int to) {
+        auto* line = t.bits ? reinterpret_cast<QRgb*>(t.bits + row * t.stride) : nullptr;
         for (int x = from; x < to; ++x) {
             const QRgb c = colors[x - x0];
             if (transparent && (c & RGB_MASK) == key) continue;
             if (line)
-                line[x] = stored(FImage->format(), c);
+                line[x] = stored(t.format, c);
             else
                 FImage->setPixel(x, row, c);
         }
@@ -109,11 +122,12 @@ void PixelCanvas::lineTo(int x, int y) {
     std::int64_t err = 2 * minor - major;
     std::int64_t px = from.x(), py = from.y();
     const QRgb pen = FPen.rgba();
+    const Target t = target();
     // The pixels of one row go out as one span.
     std::int64_t runY = py, runLeft = px, runRight = px;
     for (std::int64_t i = 0; i < steps; ++i) {
         if (py != runY) {
-            fillSpan(runY, runLeft, runRight + 1, pen);
+            fillSpan(t, runY, runLeft, runRight + 1, pen);
             runY = py;
             runLeft = runRight = px;
         } else {
@@ -133,7 +147,7 @@ void PixelCanvas::lineTo(int x, int y) {
         else
             py += sy;
     }
-    fillSpan(runY, runLeft, runRight + 1, pen);
+    fillSpan(t, runY, runLeft, runRight + 1, pen);
     changed(QRect(from, FPosition).normalized().adjusted(-1, -1, 1, 1));
 }
 
@@ -142,14 +156,15 @@ void PixelCanvas::rectangle(int left, int top, int right, int bottom) {
     if (top > bottom) std::swap(top, bottom);
     if (left == right || top == bottom || !FImage) return;
     const QRgb pen = FPen.rgba(), brush = FBrush.rgba();
-    fillSpan(top, left, right, pen);
-    if (bottom - 1 > top) fillSpan(bottom - 1, left, right, pen);
+    const Target t = target();
+    fillSpan(t, top, left, right, pen);
+    if (bottom - 1 > top) fillSpan(t, bottom - 1, left, right, pen);
     // Only the rows that can be visible: a rectangle may be far taller than the image.
     const int y0 = std::max(top, 0), y1 = std::min(bottom, FImage->height());
     for (int y = std::max(top + 1, y0); y < std::min(bottom - 1, y1); ++y) {
-        fillSpan(y, left, qint64(left) + 1, pen);
-        if (!FBrushClear) fillSpan(y, qint64(left) + 1, qint64(right) - 1, brush);
-        fillSpan(y, qint64(right) - 1, right, pen);
+        fillSpan(t, y, left, qint64(left) + 1, pen);
+        if (!FBrushClear) fillSpan(t, y, qint64(left) + 1, qint64(right) - 1, brush);
+        fillSpan(t, y, qint64(right) - 1, right, pen);
     }
     const int x0 = std::max(left, 0), x1 = std::min(right, FImage->width());
     changed(QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1)));
@@ -159,7 +174,8 @@ void PixelCanvas::fillRect(const QRect& rect) {
     if (!FImage) return;
     const QRect area = rect.normalized().intersected(FImage->rect());
     const QRgb brush = FBrush.rgba();
+    const Target t = target();
     for (int y = area.top(); y <= area.bottom(); ++y)
-        fillSpan(y, area.left(), qint64(area.right()) + 1, brush);
+        fillSpan(t, y, area.left(), qint64(area.right()) + 1, brush);
     if (!area.isEmpty()) changed(area);
 }

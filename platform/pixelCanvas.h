@@ -62,10 +62,19 @@ protected:
     virtual void changed(const QRect& area) { (void)area; }
 
 private:
+    // The image as the span writers see it, taken once per primitive: its size, and its
+    // rows when they hold 32-bit pixels (otherwise `bits` is null).
+    struct Target {
+        uchar* bits = nullptr;
+        qsizetype stride = 0;
+        int width = 0, height = 0;
+        QImage::Format format = QImage::Format_Invalid;
+    };
+    Target target() const;
     // Calls write(row, from, to) for each visible piece of the span, left to right.
-    template <class Write> void visiblePieces(qint64 y, qint64 x0, qint64 x1, Write write);
-    // Row y as 32-bit pixels, or null when the image stores pixels some other way.
-    QRgb* directRow(int y);
+    template <class Write>
+    void visiblePieces(const Target& t, qint64 y, qint64 x0, qint64 x1, Write write) const;
+    void fillSpan(const Target& t, qint64 y, qint64 x0, qint64 x1, QRgb color);
 
     QImage* FImage;
     QColor FPen = Qt::black;
