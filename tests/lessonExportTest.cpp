@@ -157,6 +157,7 @@ protected:
     // The entries of the popup menu that `open` brings up; empty when none appears.
     QStringList popupAfter(const std::function<void()>& open) {
         // The last popup gone and the window active again: only then do its shortcuts work.
+        form->activateWindow();
         EXPECT_TRUE(QTest::qWaitFor([this] {
             return !QApplication::activePopupWidget() && QApplication::activeWindow() == form.get();
         }));
@@ -328,9 +329,7 @@ TEST_F(LessonExportTest, MenuOpensFromTheWindowNotFromItsControls) {
         });
     };
     const auto key = [&](QWidget* focus, QKeyCombination combination) {
-        form->activateWindow();
         focus->setFocus();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == focus; }));
         return popupAfter(
             [&] { QTest::keyClick(window, combination.key(), combination.keyboardModifiers()); });
     };
