@@ -20,7 +20,9 @@ class QLabel;
 // What reaches the screen: outside a run every change is shown when pending events are next
 // processed. Between beginPacing() and endPacing() the window is brought to the screen only
 // by present() (and by the system's own repaints), so a run that draws thousands of strokes
-// a second flushes at the display's pace instead of once per stroke.
+// a second flushes at the display's pace instead of once per stroke; meanwhile the strokes
+// only note the area they touched, and what lags behind (a counter's caption) is brought up
+// to date by the function given to setBeforePresent().
 class WindowCanvas : public PixelCanvas {
 public:
     // The overlay becomes a child of `window`, stacked above the children that exist now.
@@ -66,5 +68,7 @@ private:
 void repaintUnderDrawing(QWidget* control, const QRect& area = QRect());
 
 // Sets a label's caption and fits its size to it, repainting what lies under the drawing:
-// so the label's text is always whole, whatever was drawn over it.
+// so the label's text is always whole, whatever was drawn over it. Lays the text out and
+// posts a wipe, so a caller that changes a caption thousands of times a second should set it
+// only when the screen can show it.
 void setLabelCaption(QLabel* label, const QString& caption);
