@@ -33,21 +33,24 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
-# Prints one line per benchmark: its rate and, for a long run, the rate of every tenth.
+# Prints one line per benchmark: its rate and, for a long run, the rate of every tenth by the
+# wall clock and by the process's processor time.
 report() { # label
     awk -F, -v label="$1" '
+        function tenths(prefix, ratio,   s, key, out) {
+            out = ""
+            for (s = 1; s <= 10; ++s) {
+                key = sprintf("\"%s%02d\"", prefix, s)
+                if (key in col && $col[key] != "") out = out sprintf(" %6.0f", $col[key])
+            }
+            return out == "" ? "" : out sprintf("  last/first %.2f", $col[ratio])
+        }
         /^name,/ { for (i = 1; i <= NF; ++i) col[$i] = i; next }
         /^"BM_/ {
-            line = sprintf("%-22s %-32s %8.0f /s", label, $col["name"], $col["items_per_second"])
-            if ("\"slice01\"" in col) {
-                slices = ""
-                for (s = 1; s <= 10; ++s) {
-                    key = sprintf("\"slice%02d\"", s)
-                    if (key in col && $col[key] != "") slices = slices sprintf(" %6.0f", $col[key])
-                }
-                if (slices != "") line = line "  tenths:" slices sprintf("  last/first %.2f", $col["\"last/first\""])
-            }
-            print line
+            name = $col["name"]; gsub(/"|\/iterations:1|\/real_time/, "", name)
+            printf "%-26s %-26s %8.0f /s\n", label, name, $col["items_per_second"]
+            wall = tenths("slice", "\"last/first\"")
+            if (wall != "") printf "%53s wall tenths:%s\n%53s  cpu tenths:%s\n", "", wall, "", tenths("cpu", "\"cpu last/first\"")
         }'
 }
 
@@ -58,15 +61,18 @@ bench() { # build dir, label, platform, filter, extra arguments...
         --benchmark_format=csv "$@" 2>/dev/null | report "$label $platform"
 }
 
+# A build is named after the folder that holds its tree (its worktree).
+label() { basename "$(cd "$1/../.." && pwd)"; }
+
 builds=("$build")
 [ -n "$other" ] && builds+=("$other")
 for dir in "${builds[@]}"; do
-    name=$(basename "$(cd "$dir/.." && pwd)")/$(basename "$dir")
+    name=$(label "$dir")
     bench "$dir" "$name" xcb 'BM_Particles(Hidden|Shown)/' --benchmark_min_time=2
     bench "$dir" "$name" offscreen 'BM_ParticlesShown/' --benchmark_min_time=2
 done
 for dir in "${builds[@]}"; do
-    name=$(basename "$(cd "$dir/.." && pwd)")/$(basename "$dir")
+    name=$(label "$dir")
     bench "$dir" "$name" offscreen "BM_LongRunHidden/$particles/" --benchmark_min_time=0
     bench "$dir" "$name" offscreen "BM_LongRunShown/$particles/" --benchmark_min_time=0
     bench "$dir" "$name" xcb "BM_LongRunShown/$particles/" --benchmark_min_time=0
