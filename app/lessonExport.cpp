@@ -224,12 +224,9 @@ bool LessonExport::menuAllowedAt(const QPoint& windowPos) const {
 bool LessonExport::eventFilter(QObject* watched, QEvent* event) {
     if (watched != FWindow || event->type() != QEvent::ContextMenu) return false;
     auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-    // The Menu key reaches here from the focused control (the edit fields serve it
-    // themselves); a click only from where the menu belongs.
-    const bool allowed = menuEvent->reason() == QContextMenuEvent::Keyboard
-                             ? !qobject_cast<QLineEdit*>(QApplication::focusWidget())
-                             : menuAllowedAt(menuEvent->pos());
-    if (!allowed) return false;
+    // Only clicks arrive here: the window's shortcuts take the Menu key and Shift+F10 before
+    // the toolkit could make a menu event of them (menuFromKeyboard).
+    if (!menuAllowedAt(menuEvent->pos())) return false;
     showMenu(menuEvent->globalPos());
     return true;
 }

@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QSlider>
 
-
 double ParticleMass = 0;
 double SlitWidthNm = 0;
 double SlitWidth = 0;
@@ -98,6 +97,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
     // Rays and bars lie over everything created so far and under what follows.
     FCanvas = std::make_unique<WindowCanvas>(this);
+    // A run counts thousands of particles a second but the screen shows one value a frame.
+    FCanvas->setBeforePresent([this] { showParticleCount(); });
 
     Button1 = new QPushButton(QStringLiteral("Start!"), this);
     Button1->setGeometry(376, 104, 75, 25);
@@ -260,6 +261,12 @@ void TForm1::drawRay(const QColor& color) {
     FCanvas->lineTo(500, H2 + Side * Bin * 5);
 }
 
+void TForm1::showParticleCount() {
+    if (!FCounterLags) return;
+    FCounterLags = false;
+    setLabelCaption(Label1, QString::fromStdString(NumberToText(FCounterValue)));
+}
+
 void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
     SeedRandom();
     if (AfterSeedRandom) AfterSeedRandom();
@@ -280,7 +287,9 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
         ~Pacing() { canvas.endPacing(); }
     } pacing(*FCanvas);
     do {
-        setLabelCaption(Label1, QString::fromStdString(NumberToText(FParticleCount)));
+        // The caption is laid out when the screen can show it: at a present, and at the end.
+        FCounterValue = FParticleCount;
+        FCounterLags = true;
         const Extended draw = Extended(RandomBelow(n)) / 1000.0L;
         Bin = OutsideTable;
         for (AngleIndex = std::int32_t(entries.size()) - 1; AngleIndex >= 0; --AngleIndex)
@@ -314,4 +323,5 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
             QCoreApplication::processEvents();
         if (AfterParticle) AfterParticle();
     } while (FRunning && !(app && app->terminated()));
+    showParticleCount();
 }

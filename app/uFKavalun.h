@@ -102,11 +102,17 @@ private:
     void RunSimulation();
     void EmitParticles(const std::vector<std::string>& CumulativeTable);
     void drawRay(const QColor& color);
+    // The one place Label1's caption is set during a run: it brings the counter up to the
+    // value the run last gave it, laying the text out only if that value changed.
+    void showParticleCount();
 
     bool FRunning = false;
     std::int32_t FPace = 5;
     std::int32_t FZoomDivisor = 1;
     std::int64_t FParticleCount = 0;
+    // The value Label1 is to show, and whether its caption still lags behind it.
+    std::int64_t FCounterValue = 0;
+    bool FCounterLags = false;
     std::unique_ptr<WindowCanvas> FCanvas;
     OuterFrameFit* FFrameFit = nullptr;
 };

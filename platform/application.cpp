@@ -11,13 +11,16 @@ TApplication::ErrorBox& errorBox() {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-TApplication* application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+TApplication* application() {
+    return qobject_cast<TApplication*>(QCoreApplication::instance());
+}
 
-void TApplication::setErrorBox(ErrorBox box) { errorBox() = std::move(box); }
+void TApplication::setErrorBox(ErrorBox box) {
+    errorBox() = std::move(box);
+}
 
 QString TApplication::errorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > QChar('.'))
-        return message + QChar('.');
+    if (!message.isEmpty() && message.back() > QChar('.')) return message + QChar('.');
     return message;
 }
 
@@ -38,7 +41,9 @@ void TApplication::handleException(const std::exception& error) {
         QMessageBox::critical(activeWindow(), title(), text);
 }
 
-void TApplication::processMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void TApplication::processMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void TApplication::terminate() {
     FTerminated = true;
@@ -46,7 +51,6 @@ void TApplication::terminate() {
 }
 
 bool TApplication::event(QEvent* event) {
-    if (event->type() == QEvent::Quit)
-        FTerminated = true;
+    if (event->type() == QEvent::Quit) FTerminated = true;
     return QApplication::event(event);
 }

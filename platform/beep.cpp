@@ -9,7 +9,9 @@ std::function<void()>& beepHook() {
 }
 } // namespace
 
-void setBeepHook(std::function<void()> hook) { beepHook() = std::move(hook); }
+void setBeepHook(std::function<void()> hook) {
+    beepHook() = std::move(hook);
+}
 
 void messageBeepExclamation() {
     if (beepHook())

@@ -31,23 +31,18 @@ bool innerColors(unsigned edge, bool soft, RingColors& c) {
     return true;
 }
 
-// Runs are cut to the image first, so a huge rectangle costs no more than the image.
 void row(PixelCanvas& canvas, qint64 y, qint64 x0, qint64 x1, const QColor& c) {
-    const QImage* image = canvas.image();
-    if (!image || y < 0 || y >= image->height()) return;
-    x0 = std::max<qint64>(x0, 0);
-    x1 = std::min<qint64>(x1, image->width() - 1);
-    for (qint64 x = x0; x <= x1; ++x)
-        canvas.setPixel(int(x), int(y), c);
+    canvas.fillSpan(y, x0, x1 + 1, c.rgba());
 }
 
+// Cut to the image first, so a huge rectangle costs no more than the image.
 void column(PixelCanvas& canvas, qint64 x, qint64 y0, qint64 y1, const QColor& c) {
     const QImage* image = canvas.image();
-    if (!image || x < 0 || x >= image->width()) return;
+    if (!image) return;
     y0 = std::max<qint64>(y0, 0);
     y1 = std::min<qint64>(y1, image->height() - 1);
     for (qint64 y = y0; y <= y1; ++y)
-        canvas.setPixel(int(x), int(y), c);
+        canvas.fillSpan(y, x, x + 1, c.rgba());
 }
 } // namespace
 

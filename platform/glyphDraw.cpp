@@ -11,16 +11,16 @@ QRgb transparentColor(const QImage& glyph) {
 void drawTransparent(PixelCanvas& canvas, int x, int y, const QImage& glyph) {
     const QImage* target = canvas.image();
     if (!target || glyph.isNull()) return;
-    const QRgb clear = transparentColor(glyph) & RGB_MASK;
-    // Only the part of the glyph that can land on the image is visited.
-    const qint64 gx0 = std::max<qint64>(0, -qint64(x));
+    const QRgb clear = transparentColor(glyph);
+    // What is drawn is always opaque, whatever alpha the glyph's pixels carry.
+    QImage opaque = glyph.convertToFormat(QImage::Format_ARGB32);
+    // Only the rows that can land on the image are visited.
     const qint64 gy0 = std::max<qint64>(0, -qint64(y));
-    const qint64 gx1 = std::min<qint64>(glyph.width(), qint64(target->width()) - x);
-    const qint64 gy1 = std::min<qint64>(glyph.height(), qint64(target->height()) - y);
-    for (qint64 gy = gy0; gy < gy1; ++gy)
-        for (qint64 gx = gx0; gx < gx1; ++gx) {
-            const QRgb c = glyph.pixel(int(gx), int(gy));
-            if ((c & RGB_MASK) != clear)
-                canvas.setPixel(int(x + gx), int(y + gy), QColor::fromRgb(c | ~RGB_MASK));
-        }
+    const qint64 gy1 = std::min<qint64>(opaque.height(), qint64(target->height()) - y);
+    for (qint64 gy = gy0; gy < gy1; ++gy) {
+        auto* row = reinterpret_cast<QRgb*>(opaque.scanLine(int(gy)));
+        for (int gx = 0; gx < opaque.width(); ++gx)
+            row[gx] |= ~RGB_MASK;
+        canvas.copySpan(y + gy, x, row, opaque.width(), clear);
+    }
 }

@@ -10,7 +10,9 @@ PauseHook& pauseHook() {
 }
 } // namespace
 
-void setPauseHook(PauseHook hook) { pauseHook() = std::move(hook); }
+void setPauseHook(PauseHook hook) {
+    pauseHook() = std::move(hook);
+}
 
 void Sleep(int ms) {
     if (pauseHook())

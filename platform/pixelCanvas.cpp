@@ -22,25 +22,87 @@ void PixelCanvas::removeClip() {
     FHasClip = false;
 }
 
+PixelCanvas::Target PixelCanvas::target() const {
+    Target t;
+    if (!FImage || FImage->isNull()) return t;
+    t.width = FImage->width();
+    t.height = FImage->height();
+    t.format = FImage->format();
+    if (t.format == QImage::Format_ARGB32 || t.format == QImage::Format_RGB32 ||
+        t.format == QImage::Format_ARGB32_Premultiplied) {
+        t.bits = FImage->bits();
+        t.stride = FImage->bytesPerLine();
+    }
+    return t;
+}
+
+template <class Write>
+void PixelCanvas::visiblePieces(const Target& t, qint64 y, qint64 x0, qint64 x1,
+                                Write write) const {
+    if (y < 0 || y >= t.height) return;
+    x0 = std::max<qint64>(x0, 0);
+    x1 = std::min<qint64>(x1, t.width);
+    if (x0 >= x1) return;
+    if (!FHasClip) {
+        write(int(y), int(x0), int(x1));
+        return;
+    }
+    // A region's rectangles never overlap, so no pixel is written twice.
+    for (const QRect& r : FClip) {
+        if (y < r.top() || y > r.bottom()) continue;
+        const qint64 from = std::max<qint64>(x0, r.left());
+        const qint64 to = std::min<qint64>(x1, qint64(r.right()) + 1);
+        if (from < to) write(int(y), int(from), int(to));
+    }
+}
+
 namespace {
 
-// The 32-bit formats the canvases draw into are written straight into their rows: a run
-// draws thousands of pixels per particle, and setPixel costs several calls each.
-uchar* directBits(QImage* image, bool clipped) {
-    const QImage::Format f = image->format();
-    return !clipped && (f == QImage::Format_ARGB32 || f == QImage::Format_RGB32) ? image->bits()
-                                                                                 : nullptr;
+// A colour as a 32-bit image keeps it: RGB32 with its alpha byte opaque (as QImage::setPixel
+// stores it), a premultiplied image premultiplied.
+QRgb stored(QImage::Format format, QRgb color) {
+    if (format == QImage::Format_RGB32) return color | 0xff000000u;
+    if (format == QImage::Format_ARGB32_Premultiplied) return qPremultiply(color);
+    return color;
 }
 
 } // namespace
 
-bool PixelCanvas::inside(int x, int y) const {
-    if (!FImage || x < 0 || y < 0 || x >= FImage->width() || y >= FImage->height()) return false;
-    return !FHasClip || FClip.contains(QPoint(x, y));
+void PixelCanvas::fillSpan(const Target& t, qint64 y, qint64 x0, qint64 x1, QRgb color) {
+    visiblePieces(t, y, x0, x1, [&](int row, int from, int to) {
+        if (t.bits) {
+            auto* line = reinterpret_cast<QRgb*>(t.bits + row * t.stride);
+            std::fill(line + from, line + to, stored(t.format, color));
+        } else {
+            for (int x = from; x < to; ++x)
+                FImage->setPixel(x, row, color);
+        }
+    });
+}
+
+void PixelCanvas::fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color) {
+    fillSpan(target(), y, x0, x1, color);
+}
+
+void PixelCanvas::copySpan(qint64 y, qint64 x0, const QRgb* colors, qint64 count,
+                           std::optional<QRgb> transparent) {
+    const Target t = target();
+    const QRgb key = transparent.value_or(0) & RGB_MASK;
+    visiblePieces(t, y, x0, x0 + count, [&](int row, int from, int to) {
+        auto* line = t.bits ? reinterpret_cast<QRgb*>(t.bits + row * t.stride) : nullptr;
+        for (int x = from; x < to; ++x) {
+            const QRgb c = colors[x - x0];
+            if (transparent && (c & RGB_MASK) == key) continue;
+            if (line)
+                line[x] = stored(t.format, c);
+            else
+                FImage->setPixel(x, row, c);
+        }
+    });
 }
 
 void PixelCanvas::setPixel(int x, int y, const QColor& color) {
-    if (inside(x, y)) FImage->setPixel(x, y, color.rgba());
+    fillSpan(y, x, qint64(x) + 1, color.rgba());
 }
 
 void PixelCanvas::lineTo(int x, int y) {
@@ -60,15 +122,17 @@ void PixelCanvas::lineTo(int x, int y) {
     std::int64_t err = 2 * minor - major;
     std::int64_t px = from.x(), py = from.y();
     const QRgb pen = FPen.rgba();
-    const std::int64_t width = FImage->width(), height = FImage->height();
-    uchar* const bits = directBits(FImage, FHasClip);
-    const qsizetype stride = FImage->bytesPerLine();
+    const Target t = target();
+    // The pixels of one row go out as one span.
+    std::int64_t runY = py, runLeft = px, runRight = px;
     for (std::int64_t i = 0; i < steps; ++i) {
-        if (px >= 0 && py >= 0 && px < width && py < height) {
-            if (bits)
-                reinterpret_cast<QRgb*>(bits + py * stride)[px] = pen;
-            else if (inside(int(px), int(py)))
-                FImage->setPixel(int(px), int(py), pen);
+        if (py != runY) {
+            fillSpan(t, runY, runLeft, runRight + 1, pen);
+            runY = py;
+            runLeft = runRight = px;
+        } else {
+            runLeft = std::min(runLeft, px);
+            runRight = std::max(runRight, px);
         }
         if (err + bias > 0) {
             if (xMajor)
@@ -83,6 +147,7 @@ void PixelCanvas::lineTo(int x, int y) {
         else
             py += sy;
     }
+    fillSpan(t, runY, runLeft, runRight + 1, pen);
     changed(QRect(from, FPosition).normalized().adjusted(-1, -1, 1, 1));
 }
 
@@ -90,24 +155,18 @@ void PixelCanvas::rectangle(int left, int top, int right, int bottom) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (left == right || top == bottom || !FImage) return;
-    // Loops run over the visible part only: a bar may be far longer than the image.
-    const int x0 = std::max(left, 0), x1 = std::min(right, FImage->width());
+    const QRgb pen = FPen.rgba(), brush = FBrush.rgba();
+    const Target t = target();
+    fillSpan(t, top, left, right, pen);
+    if (bottom - 1 > top) fillSpan(t, bottom - 1, left, right, pen);
+    // Only the rows that can be visible: a rectangle may be far taller than the image.
     const int y0 = std::max(top, 0), y1 = std::min(bottom, FImage->height());
-    const QRgb pen = FPen.rgba();
-    for (int x = x0; x < x1; ++x) {
-        if (inside(x, top)) FImage->setPixel(x, top, pen);
-        if (inside(x, bottom - 1)) FImage->setPixel(x, bottom - 1, pen);
+    for (int y = std::max(top + 1, y0); y < std::min(bottom - 1, y1); ++y) {
+        fillSpan(t, y, left, qint64(left) + 1, pen);
+        if (!FBrushClear) fillSpan(t, y, qint64(left) + 1, qint64(right) - 1, brush);
+        fillSpan(t, y, qint64(right) - 1, right, pen);
     }
-    for (int y = y0; y < y1; ++y) {
-        if (inside(left, y)) FImage->setPixel(left, y, pen);
-        if (inside(right - 1, y)) FImage->setPixel(right - 1, y, pen);
-    }
-    if (!FBrushClear) {
-        const QRgb brush = FBrush.rgba();
-        for (int y = std::max(top + 1, y0); y < std::min(bottom - 1, y1); ++y)
-            for (int x = std::max(left + 1, x0); x < std::min(right - 1, x1); ++x)
-                if (inside(x, y)) FImage->setPixel(x, y, brush);
-    }
+    const int x0 = std::max(left, 0), x1 = std::min(right, FImage->width());
     changed(QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1)));
 }
 
@@ -115,8 +174,8 @@ void PixelCanvas::fillRect(const QRect& rect) {
     if (!FImage) return;
     const QRect area = rect.normalized().intersected(FImage->rect());
     const QRgb brush = FBrush.rgba();
+    const Target t = target();
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (inside(x, y)) FImage->setPixel(x, y, brush);
+        fillSpan(t, y, area.left(), qint64(area.right()) + 1, brush);
     if (!area.isEmpty()) changed(area);
 }

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QRegion>
 
+#include <optional>
+
 // Drawing into an image with the pixel rules of the classic window canvas, which Qt's
 // painter does not follow: a line leaves out its end point and steps like Bresenham's
 // algorithm with a fixed tie rule, a rectangle leaves out its right column and bottom row.
@@ -44,12 +46,35 @@ public:
     // One pixel with the given colour, within image and clip.
     void setPixel(int x, int y, const QColor& color);
 
+    // Every primitive above and the edge and glyph drawers put their pixels through these two,
+    // so that the image bounds and the clip always hold. They work on a span: the pixels
+    // [x0, x1) of row y, the right end excluded; coordinates are 64-bit, so callers may pass
+    // spans far outside the image. 32-bit images (RGB32, ARGB32, ARGB32_Premultiplied) are
+    // written straight into their rows; other formats go through QImage::setPixel.
+    void fillSpan(qint64 y, qint64 x0, qint64 x1, QRgb color);
+    // `count` colours from `colors` placed from x0 on; a pixel whose RGB part equals
+    // `transparent` is left alone.
+    void copySpan(qint64 y, qint64 x0, const QRgb* colors, qint64 count,
+                  std::optional<QRgb> transparent = std::nullopt);
+
 protected:
     // Reports the area that an operation may have changed, so a view can show it at once.
     virtual void changed(const QRect& area) { (void)area; }
 
 private:
-    bool inside(int x, int y) const;
+    // The image as the span writers see it, taken once per primitive: its size, and its
+    // rows when they hold 32-bit pixels (otherwise `bits` is null).
+    struct Target {
+        uchar* bits = nullptr;
+        qsizetype stride = 0;
+        int width = 0, height = 0;
+        QImage::Format format = QImage::Format_Invalid;
+    };
+    Target target() const;
+    // Calls write(row, from, to) for each visible piece of the span, left to right.
+    template <class Write>
+    void visiblePieces(const Target& t, qint64 y, qint64 x0, qint64 x1, Write write) const;
+    void fillSpan(const Target& t, qint64 y, qint64 x0, qint64 x1, QRgb color);
 
     QImage* FImage;
     QColor FPen = Qt::black;

@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <chrono>
+
 namespace {
 
 const QEvent::Type wipeEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -30,32 +32,51 @@ void postWipe(QWidget* window, const QRegion& area) {
 } // namespace
 
 // Shows the drawing over the window, wipes it where the window repaints, and, while a run
-// paces the screen, holds the window's update requests back until the run presents them.
+// paces the screen, holds the window's update requests and the drawing's own updates back
+// until the run presents them.
 class CanvasOverlay : public QWidget {
 public:
     CanvasOverlay(QWidget* window, QImage* image) : QWidget(window), FImage(image) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
-        FFallback.setSingleShot(true);
-        FFallback.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&FFallback, &QTimer::timeout, this, [this] { present(); });
-        FSincePresent.start();
+        FStallCheck.setSingleShot(true);
+        FStallCheck.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&FStallCheck, &QTimer::timeout, this, [this] { checkStall(); });
+        FLastPresent = now();
         window->installEventFilter(this);
     }
 
     int FPacingDepth = 0;
+    std::function<void()> FBeforePresent;
+    std::function<qint64()> FClock;
+
+    qint64 now() const {
+        if (FClock) return FClock();
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 
     void present() {
-        FFallback.stop();
-        FSincePresent.restart();
+        if (FBeforePresent) FBeforePresent();
+        FStallCheck.stop();
+        FHeldSince = -1;
+        FLastPresent = now();
+        if (!FPending.isEmpty()) update(FPending & rect());
+        FPending = QRect();
         FDelivering = true;
         QEvent request(QEvent::UpdateRequest);
         QCoreApplication::sendEvent(parentWidget(), &request);
         FDelivering = false;
     }
 
-    bool frameDue() const { return FSincePresent.elapsed() >= frameInterval(); }
+    // While paced, strokes only note their area: one update per present, not per stroke.
+    void deferUpdate(const QRect& area) {
+        FPending |= area;
+        holdBack();
+    }
+
+    bool frameDue() const { return now() - FLastPresent >= frameInterval(); }
 
     int frameInterval() const {
         const QScreen* s = screen();
@@ -76,15 +97,28 @@ protected:
             return true;
         }
         if (event->type() == QEvent::UpdateRequest && FPacingDepth > 0 && !FDelivering) {
-            // The run presents once a frame; should it stall in a nested loop (a dialog),
-            // the window still comes up to date.
-            if (!FFallback.isActive()) FFallback.start(2 * frameInterval());
+            holdBack();
             return true;
         }
         return false;
     }
 
 private:
+    // The run presents once a frame; should it stall in a nested loop (a dialog), what is
+    // held back still reaches the screen two frames later.
+    void holdBack() {
+        if (FHeldSince < 0) FHeldSince = now();
+        if (!FStallCheck.isActive()) FStallCheck.start(frameInterval());
+    }
+
+    void checkStall() {
+        if (FHeldSince < 0) return;
+        if (now() - FHeldSince >= 2 * frameInterval())
+            present();
+        else
+            FStallCheck.start(frameInterval());
+    }
+
     void wipe(const QRegion& area) {
         const QRegion region = area & FImage->rect();
         QPainter painter(FImage);
@@ -96,13 +130,15 @@ private:
     }
 
     QImage* FImage;
-    QTimer FFallback;
-    QElapsedTimer FSincePresent;
+    QTimer FStallCheck;
+    qint64 FLastPresent = 0;
+    qint64 FHeldSince = -1;
+    QRect FPending;
     bool FDelivering = false;
 };
 
 WindowCanvas::WindowCanvas(QWidget* window) : FWindow(window) {
-    FImage = QImage(window->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    FImage = QImage(window->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
     FImage.fill(Qt::transparent);
     setImage(&FImage);
     FOverlay = new CanvasOverlay(window, &FImage);
@@ -133,7 +169,7 @@ void WindowCanvas::resizeToWindow() {
     if (!FWindow || !FOverlay) return;
     const QSize size = FWindow->size().expandedTo(QSize(1, 1));
     if (size != FImage.size()) {
-        QImage resized(size, QImage::Format_ARGB32);
+        QImage resized(size, QImage::Format_ARGB32_Premultiplied);
         resized.fill(Qt::transparent);
         QPainter painter(&resized);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -169,9 +205,20 @@ int WindowCanvas::frameInterval() const {
     return FOverlay ? FOverlay->frameInterval() : 16;
 }
 
+void WindowCanvas::setBeforePresent(std::function<void()> update) {
+    if (FOverlay) FOverlay->FBeforePresent = std::move(update);
+}
+
+void WindowCanvas::setClock(std::function<qint64()> milliseconds) {
+    if (FOverlay) FOverlay->FClock = std::move(milliseconds);
+}
+
 void WindowCanvas::changed(const QRect& area) {
     if (!FWindow || !FOverlay || !FOverlay->isVisible()) return;
-    FOverlay->update(area.intersected(FOverlay->rect()));
+    if (FOverlay->FPacingDepth > 0)
+        FOverlay->deferUpdate(area);
+    else
+        FOverlay->update(area.intersected(FOverlay->rect()));
 }
 
 void repaintUnderDrawing(QWidget* control, const QRect& area) {

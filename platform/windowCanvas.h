@@ -2,10 +2,11 @@
 
 #include "pixelCanvas.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+
+#include <functional>
 
 class CanvasOverlay;
 class QLabel;
@@ -19,7 +20,9 @@ class QLabel;
 // What reaches the screen: outside a run every change is shown when pending events are next
 // processed. Between beginPacing() and endPacing() the window is brought to the screen only
 // by present() (and by the system's own repaints), so a run that draws thousands of strokes
-// a second flushes at the display's pace instead of once per stroke.
+// a second flushes at the display's pace instead of once per stroke; meanwhile the strokes
+// only note the area they touched, and what lags behind (a counter's caption) is brought up
+// to date by the function given to setBeforePresent().
 class WindowCanvas : public PixelCanvas {
 public:
     // The overlay becomes a child of `window`, stacked above the children that exist now.
@@ -41,6 +44,12 @@ public:
     bool frameDue() const;
     // One frame of the window's screen, in milliseconds.
     int frameInterval() const;
+    // Called at the start of every present, also of one made because a paced run stalled:
+    // what the window shows only lazily (a counter) is brought up to date there.
+    void setBeforePresent(std::function<void()> update);
+    // The clock that frames and stalls are measured by, in milliseconds; tests drive their
+    // own. An empty function restores the steady clock.
+    void setClock(std::function<qint64()> milliseconds);
 
     QWidget* overlay() const;
 
@@ -59,5 +68,7 @@ private:
 void repaintUnderDrawing(QWidget* control, const QRect& area = QRect());
 
 // Sets a label's caption and fits its size to it, repainting what lies under the drawing:
-// so the label's text is always whole, whatever was drawn over it.
+// so the label's text is always whole, whatever was drawn over it. Lays the text out and
+// posts a wipe, so a caller that changes a caption thousands of times a second should set it
+// only when the screen can show it.
 void setLabelCaption(QLabel* label, const QString& caption);

@@ -1,6 +1,7 @@
 #include "outerFrame.h"
 
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,9 @@ TEST(OuterFrameFit, OnlyMarginsAWindowManagerCanHaveAreUsed) {
         {{1, 20, 1, 4}, screen, true},
         {{0, 0, 0, 0}, screen, true},
         {{-1, 20, 1, 4}, screen, false},
+        {{1, -20, 1, 4}, screen, false},
+        {{1, 20, -1, 4}, screen, false},
+        {{1, 20, 1, -4}, screen, false},
         {{-511, -368, -512, -369}, screen, false}, // would make the window 2047 x 1475
         {{600, 0, 600, 0}, screen, false},
         {{0, 400, 0, 400}, screen, false},
@@ -66,6 +70,22 @@ TEST(OuterFrameFit, AFrameReportedLateIsStillFittedAndANonsenseOneNever) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return fit->settled(); }, 2000));
     EXPECT_EQ(window.size(), QSize(1022, 714));
     EXPECT_EQ(fit->outerHeight(), 738);
+}
+
+TEST(OuterFrameFit, TheUsersResizeEndsTheFitting) {
+    QWidget window;
+    auto* fit = new ReportedFrame(&window, outer);
+    fit->reported = {-1, -1, -1, -1}; // no frame known yet: still fitting
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_FALSE(fit->settled());
+    // Through the platform, as a window manager reports the user's resize.
+    window.windowHandle()->resize(800, 600);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == QSize(800, 600); }));
+    EXPECT_TRUE(fit->settled());
+    fit->reported = {1, 20, 1, 4};
+    fit->fit();
+    EXPECT_EQ(window.size(), QSize(800, 600)) << "the user's size stays";
 }
 
 } // namespace

@@ -100,18 +100,30 @@ TEST(PixelCanvasRectangle, OutlinesWithoutRightAndBottomEdges) {
 }
 
 TEST(PixelCanvasClip, DrawsOnlyInsideTheClipRegion) {
-    QImage image = whiteImage(10, 10);
-    PixelCanvas canvas(&image);
-    canvas.setPenColor(Qt::black);
-    canvas.setBrushColor(Qt::black);
-    canvas.setClip(QRegion(0, 0, 5, 10));
-    canvas.intersectClip(QRect(0, 0, 10, 3));
-    canvas.fillRect(QRect(0, 0, 10, 10));
-    EXPECT_EQ(blackPixels(image).size(), 15u);
-    canvas.removeClip();
-    canvas.moveTo(0, 9);
-    canvas.lineTo(10, 9);
-    EXPECT_EQ(blackPixels(image).size(), 25u);
+    // Rows of 32-bit images are written directly, other formats pixel by pixel: both clip.
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB888}) {
+        QImage image = whiteImage(10, 10).convertToFormat(format);
+        PixelCanvas canvas(&image);
+        canvas.setPenColor(Qt::black);
+        canvas.setBrushColor(Qt::black);
+        canvas.setClip(QRegion(0, 0, 5, 10));
+        canvas.intersectClip(QRect(0, 0, 10, 3));
+        canvas.fillRect(QRect(0, 0, 10, 10));
+        EXPECT_EQ(blackPixels(image).size(), 15u) << format;
+        canvas.setClip(QRegion(2, 0, 3, 10) + QRegion(7, 0, 1, 10));
+        canvas.moveTo(0, 5);
+        canvas.lineTo(10, 5);
+        Pixels onTheLine;
+        for (const auto& pixel : blackPixels(image))
+            if (pixel.second == 5) onTheLine.insert(pixel);
+        EXPECT_EQ(onTheLine, Pixels({{2, 5}, {3, 5}, {4, 5}, {7, 5}}))
+            << "a line stays inside its clip, format " << format;
+        canvas.removeClip();
+        canvas.moveTo(0, 9);
+        canvas.lineTo(10, 9);
+        EXPECT_EQ(blackPixels(image).size(), 29u) << format;
+    }
 }
 
 } // namespace

@@ -483,6 +483,14 @@ protected:
     int h2() const { return form->outerHeight() / 2; }
     QRgb face() const { return clBtnFace().rgb(); }
     static bool black(QRgb c) { return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 0; }
+    // The screen shows the counter as the label renders its caption: whole and current.
+    bool counterOnScreen() {
+        const QRect area = form->Label1->geometry();
+        QImage own(area.size(), QImage::Format_RGB32);
+        own.fill(clBtnFace());
+        form->Label1->render(&own, {}, {}, QWidget::DrawChildren);
+        return onScreen().copy(area) == own;
+    }
 };
 
 TEST_F(Form1PixelTest, BarsAreTwoRowsFrom501AtTheZoomOfTheMoment) {
@@ -707,13 +715,8 @@ TEST_F(Form1PixelTest, FirstParticleAfterStartIsWipedButCounted) {
 TEST_F(Form1PixelTest, CounterDigitsStayWholeAfterALongRun) {
     show();
     runParticles(20000, 2024);
-    QCoreApplication::processEvents();
-    const QRect area = form->Label1->geometry();
-    QImage own(area.size(), QImage::Format_RGB32);
-    own.fill(clBtnFace());
-    form->Label1->render(&own, {}, {}, QWidget::DrawChildren);
-    EXPECT_EQ(form->Label1->text(), "19999");
-    EXPECT_EQ(onScreen().copy(area), own);
+    EXPECT_EQ(form->Label1->text(), "19999") << "one less than the number fired";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return counterOnScreen(); }));
 }
 
 TEST_F(Form1PixelTest, EachRayIsOnScreenThroughAPauseOfAFrameOrMore) {
@@ -728,6 +731,8 @@ TEST_F(Form1PixelTest, EachRayIsOnScreenThroughAPauseOfAFrameOrMore) {
         const int y = h2() + Side * Bin * 5 * 370 / 400;
         const QImage screen = onScreen();
         if (y < 1 || y + 1 >= screen.height()) return;
+        EXPECT_EQ(form->Label1->text(), QString::number(pauses - 1));
+        EXPECT_TRUE(counterOnScreen()) << "pause " << pauses;
         EXPECT_TRUE(black(screen.pixel(470, y - 1)) || black(screen.pixel(470, y)) ||
                     black(screen.pixel(470, y + 1)))
             << "pause " << pauses << " at row " << y;

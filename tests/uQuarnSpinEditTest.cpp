@@ -355,6 +355,17 @@ INSTANTIATE_TEST_SUITE_P(Shapes, PressTest,
                                     std::get<1>(info.param).name;
                          });
 
+TEST_F(SpinTest, ClickRaisesTheHalfsEventUnpressedAndNothingWhileDisabled) {
+    make(20, 20, sbsDefault);
+    for (const TSpinHalf half : {shTop, shBottom, shBottom, shNone})
+        spin->Click(half);
+    EXPECT_EQ(state(), "1/2 normal");
+    spin->setEnabled(false);
+    spin->Click(shTop);
+    spin->Click(shBottom);
+    EXPECT_EQ(top + bottom, 3);
+}
+
 TEST_F(SpinTest, AnySizeSurvivesPressesAndPaints) {
     for (QSize size : {QSize(0, 0), QSize(1, 1), QSize(0, 20), QSize(20, 0), QSize(3, 200),
                        QSize(4000, 3000), QSize(16000, 2)})

@@ -64,34 +64,57 @@ TEST_F(WindowCanvasTest, InvalidationWipesOnlyWhenEventsAreProcessed) {
 }
 
 TEST_F(WindowCanvasTest, ALightControlRepaintingWipesOnlyItsOwnArea) {
-    for (const bool caption : {true, false}) {
+    struct Row {
+        bool caption;
+        std::vector<QPoint> wiped, kept;
+    };
+    // A new caption shrinks the label: its old rectangle is wiped too (68, 28 lies only there).
+    const Row rows[] = {{true, {{12, 15}, {68, 28}}, {{90, 15}}},
+                        {false, {{12, 15}}, {{25, 15}, {68, 28}}}};
+    for (const Row& row : rows) {
         line(15);
-        if (caption)
+        line(28);
+        if (row.caption)
             setLabelCaption(label, "new text");
         else
             repaintUnderDrawing(label, QRect(0, 0, 10, 20));
         EXPECT_EQ(canvas->image()->pixel(12, 15), red) << "not before events are processed";
         QCoreApplication::processEvents();
-        EXPECT_NE(onScreen(12, 15), red) << caption;
-        EXPECT_EQ(onScreen(caption ? 90 : 25, 15), red) << caption;
+        ASSERT_FALSE(label->geometry().contains(68, 28));
+        for (const QPoint& p : row.wiped)
+            EXPECT_NE(onScreen(p.x(), p.y()), red) << row.caption << " " << p.x() << "," << p.y();
+        for (const QPoint& p : row.kept)
+            EXPECT_EQ(onScreen(p.x(), p.y()), red) << row.caption << " " << p.x() << "," << p.y();
     }
 }
 
 TEST_F(WindowCanvasTest, APacedRunReachesTheScreenOnlyWhenPresentedOrAfterAStall) {
+    // The test's own clock: however long the machine keeps it off the processor, no frame
+    // passes until the test says so.
+    qint64 now = 0;
+    canvas->setClock([&now] { return now; });
+    int presents = 0;
+    canvas->setBeforePresent([&presents] { ++presents; });
     canvas->beginPacing();
     line(40);
     QCoreApplication::processEvents();
     EXPECT_NE(onScreen(20, 40), red) << "held back while paced";
+    EXPECT_FALSE(canvas->frameDue());
     canvas->present();
     EXPECT_EQ(onScreen(20, 40), red) << "at once when presented";
 
     line(45);
     QTest::qWait(3 * canvas->frameInterval());
-    EXPECT_EQ(onScreen(20, 45), red) << "a stalled run still reaches the screen";
+    EXPECT_NE(onScreen(20, 45), red) << "no stall while the clock stands";
+    now += 2 * canvas->frameInterval();
+    EXPECT_TRUE(canvas->frameDue());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return onScreen(20, 45) == red; }))
+        << "a stalled run still reaches the screen";
 
     line(50);
     canvas->endPacing();
     EXPECT_EQ(onScreen(20, 50), red) << "at once when the run ends";
+    EXPECT_EQ(presents, 3);
     line(55);
     QCoreApplication::processEvents();
     EXPECT_EQ(onScreen(20, 55), red) << "unpaced again";
