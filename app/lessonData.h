@@ -1,5 +1,7 @@
 #pragma once
 
+#include "floatEnv.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -7,9 +9,9 @@
 
 // What a run leaves for the lesson, in the units the window shows.
 struct LessonRun {
-    long double massInElectrons = 0;
-    long double slitWidthNm = 0;
-    long double speedKmPerS = 0;
+    Extended massInElectrons = 0;
+    Extended slitWidthNm = 0;
+    Extended speedKmPerS = 0;
     std::int32_t maxCount = 0;
     std::int64_t particles = 0;
     std::int64_t withoutBin = 0;
