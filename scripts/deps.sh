@@ -7,6 +7,7 @@ KAVALUN_PACKAGES=(
     xvfb xdotool openbox wmctrl libx11-dev
     locales fonts-liberation
     desktop-file-utils appstream dpkg-dev file
+    g++-aarch64-linux-gnu qemu-user googletest
 )
 
 as_root() {
