@@ -28,9 +28,10 @@ apt_arm64=(-o APT::Architecture=arm64 -o APT::Architectures=arm64
     -o Dir::Etc::PreferencesParts="$apt_state/etc/preferences" -o Debug::NoLocking=1
     -o APT::Install-Recommends=0 -o APT::Sandbox::User=root)
 
-# What the build and the window tests link, with everything they depend on.
-packages=(qt6-base-dev libgl-dev libgtest-dev libx11-dev libc6-dev libstdc++-12-dev)
-if [ ! -e "$sysroot/.complete" ]; then
+# What the build and the window tests link, with everything they depend on, and the font the
+# window's layout is measured with.
+packages=(qt6-base-dev libgl-dev libgtest-dev libx11-dev libc6-dev libstdc++-12-dev fonts-liberation)
+if [ "$(cat "$sysroot/.complete" 2>/dev/null)" != "${packages[*]}" ]; then
     apt-get "${apt_arm64[@]}" update -qq
     apt-get "${apt_arm64[@]}" install -y -qq --download-only "${packages[@]}" >/dev/null
     for deb in "$apt_state"/cache/archives/*.deb; do
@@ -40,7 +41,7 @@ if [ ! -e "$sysroot/.complete" ]; then
     find "$sysroot" -type l -lname '/*' | while read -r link; do
         ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$sysroot$(readlink "$link")")" "$link"
     done
-    touch "$sysroot/.complete"
+    echo "${packages[*]}" >"$sysroot/.complete"
 fi
 echo "sysroot: $(ls "$apt_state"/cache/archives/*.deb | wc -l) arm64 packages in $sysroot"
 
