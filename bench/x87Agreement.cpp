@@ -395,16 +395,21 @@ int main(int argc, char** argv) {
 
     // Sines over a wide range: the angles of the table (up to 2), and 10^-3 to 10^4.
     SineCount wide;
+    for (Extended edge :
+         {Extended(0.0), Extended(-0.0), Extended::FromBits(0x8000, 1), Extended(1e-300)})
+        wide.add(edge);
     for (long i = 0; i < sines; ++i) {
         const ld x = i % 2 ? static_cast<ld>(next() >> 11) * 0x1p-53L * 2
                            : std::pow(10.0L, static_cast<ld>(next() >> 11) * 0x1p-53L * 7 - 3);
         wide.add(next() % 2 ? -x : x);
     }
-    std::printf("sine, 1E-3 to 1E4: %ld arguments, %ld the same (%.3f %%), %ld one ulp apart, %ld "
+    std::printf("sine, zeros and 1E-3 to 1E4: %ld arguments, %ld the same (%.3f %%), %ld one ulp "
+                "apart, %ld "
                 "further\n",
-                sines, wide.same,
-                100.0 * static_cast<double>(wide.same) / static_cast<double>(sines), wide.oneUlp,
-                wide.more);
+                wide.same + wide.oneUlp + wide.more, wide.same,
+                100.0 * static_cast<double>(wide.same) /
+                    static_cast<double>(wide.same + wide.oneUlp + wide.more),
+                wide.oneUlp, wide.more);
     failed |= wide.more != 0;
 
     // The default and guide scenarios: every argument their tables take.

@@ -372,8 +372,9 @@ Extended Sin(Extended x) {
     if (x.isNaN()) return x;
     if (x.isInf()) throw EInvalidOp();
     const Unpacked u = Unpack(x);
+    if (u.m == 0) return x; // either zero
     // fsin leaves arguments of 2^63 and more unreduced; they count as 0.
-    if (u.m == 0 || u.e >= 0) return Zero(false);
+    if (u.e >= 0) return Zero(false);
 
     // r = |x| - n pi/2 exactly, with the x87's pi: its first 66 bits, so the rest of the
     // true pi never enters; r = rest * 2^-65 with rest in [-pi66/4, pi66/4] * 2^65.
