@@ -65,7 +65,7 @@ cmake -S . -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release -DKAVALUN_BENCH=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$scratch/toolchain.cmake" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
 cmake --build "$scratch/build" -j"$(nproc)"
-file "$scratch/build/kavalun"
+file "$scratch/build/app/kavalun"
 
 # The numeric tests and the window tests (headless, offscreen); the end-to-end tests need an
 # X server for the program and are left to x86-64.
