@@ -22,10 +22,11 @@ void appendRow(std::string& out, std::initializer_list<std::string_view> fields)
 
 } // namespace
 
-double lessonNumber(long double value) {
+double lessonNumber(const Extended& value) {
     char text[64];
-    const auto written =
-        std::to_chars(std::begin(text), std::end(text), value, std::chars_format::general, 15);
+    // Exact where long double holds a 64-bit significand (x86-64, ARM64).
+    const auto written = std::to_chars(std::begin(text), std::end(text), value.toLongDouble(),
+                                       std::chars_format::general, 15);
     double rounded = 0;
     std::from_chars(text, written.ptr, rounded);
     return rounded;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "floatEnv.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -8,9 +10,9 @@
 
 // What a run leaves for the lesson, in the units the window shows.
 struct LessonRun {
-    long double massInElectrons = 0;
-    long double slitWidthNm = 0;
-    long double speedKmPerS = 0;
+    Extended massInElectrons = 0;
+    Extended slitWidthNm = 0;
+    Extended speedKmPerS = 0;
     std::int32_t maxCount = 0;
     std::int64_t particles = 0;
     std::int64_t withoutBin = 0;
@@ -19,7 +21,7 @@ struct LessonRun {
 constexpr int lessonBins = 99;
 
 // The number as the files give it: rounded to the 15 significant digits of the window's text.
-double lessonNumber(long double value);
+double lessonNumber(const Extended& value);
 
 // Bins 0..97 have both angle ends; bin 98 lies past the pattern table and stays empty.
 constexpr int lessonFormulaBins = lessonBins - 1;

@@ -1,6 +1,7 @@
 #include "lessonExport.h"
 
 #include "lessonWorkbook.h"
+#include "numberText.h"
 #include "uFKavalun.h"
 #include "uNumberEdit.h"
 
@@ -182,9 +183,9 @@ LessonRun lessonRunOf(const TForm1& window) {
     LessonRun run;
     // 15 digits give back what was typed into the field: the double's rounding lies far
     // below their last place.
-    run.massInElectrons = static_cast<long double>(ParticleMass) / 9.1e-31L;
+    run.massInElectrons = Extended(ParticleMass) / 9.1e-31_ext;
     run.slitWidthNm = SlitWidthNm;
-    run.speedKmPerS = static_cast<long double>(Speed) / 1000.0L;
+    run.speedKmPerS = Extended(Speed) / 1000;
     run.maxCount = MaxCount;
     run.particles = window.particleCount();
     run.withoutBin = OutsideTableCount;

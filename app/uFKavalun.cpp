@@ -41,7 +41,7 @@ constexpr int outerWidth = 1024;
 constexpr int storedOuterHeight = 738;
 
 // Pi rounded to the 64-bit significand.
-constexpr long double Pi = 3.14159265358979323851L;
+const Extended Pi = 3.14159265358979323851_ext;
 
 QLabel* makeLabel(QWidget* parent, const char* caption, int left, int top) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
@@ -51,7 +51,7 @@ QLabel* makeLabel(QWidget* parent, const char* caption, int left, int top) {
 }
 
 TNumberEdit* makeNumberEdit(QWidget* parent, QRect geometry, const char* text, TValueType type,
-                            long double value) {
+                            Extended value) {
     auto* edit = new TNumberEdit(parent);
     edit->setGeometry(geometry);
     edit->LoadLayout({QString::fromUtf8(text), type, 0, 0, 0, value});
@@ -225,25 +225,25 @@ void TForm1::Button1Click(QObject*) {
 std::vector<std::string> TForm1::BuildPatternTable() {
     std::vector<std::string> CumulativeTable;
     CumulativeTable.reserve(99);
-    ParticleMass = (Extended(neHmotnost->Value()) * 9.1e-31L).toDouble();
-    SlitWidthNm = Extended(neSirka->Value()).toDouble();
+    ParticleMass = (neHmotnost->Value() * 9.1e-31_ext).toDouble();
+    SlitWidthNm = neSirka->Value().toDouble();
     MaxCount = nePocetMaxim->AsInteger();
-    SlitWidth = (1e-9L * Extended(SlitWidthNm)).toDouble();
+    SlitWidth = (1e-9_ext * SlitWidthNm).toDouble();
     if (cbAutomat->isChecked()) {
-        Speed = (Extended(MaxCount) * 6.6e-37L / ParticleMass / SlitWidth / 1.1L).toDouble();
+        Speed = (Extended(MaxCount) * 6.6e-37_ext / ParticleMass / SlitWidth / 1.1_ext).toDouble();
         neRychlost->SetValue(Speed);
     } else {
-        Speed = Extended(neRychlost->Value()).toDouble();
+        Speed = neRychlost->Value().toDouble();
     }
-    Speed = (Extended(Speed) * 1000.0L).toDouble();
-    Momentum = (Extended(ParticleMass) * Speed * 1e34L).toDouble();
+    Speed = (Extended(Speed) * 1000).toDouble();
+    Momentum = (Extended(ParticleMass) * Speed * 1e34_ext).toDouble();
     Extended sum = 0;
     for (AngleIndex = 1; AngleIndex <= 99; ++AngleIndex) {
-        const Extended theta = Extended(AngleIndex) / 180.0L * Pi;
-        const Extended K = Extended(Pi) * SlitWidth * Momentum / 6.034L;
+        const Extended theta = Extended(AngleIndex) / 180 * Pi;
+        const Extended K = Pi * SlitWidth * Momentum / 6.034_ext;
         const Extended beta = Sin(theta) * K;
         const Extended I = Sin(beta) * Sin(beta) / (beta * beta);
-        CumulativeTable.push_back(NumberToText((I + sum).value()));
+        CumulativeTable.push_back(NumberToText(I + sum));
         sum = TextToNumber(CumulativeTable.back());
     }
     return CumulativeTable;
@@ -273,12 +273,12 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
     FParticleCount = 0;
     // The table never changes during the run and a parse always gives the same value, so
     // each entry is parsed once rather than up to 99 times per particle.
-    std::vector<long double> entries;
+    std::vector<Extended> entries;
     entries.reserve(CumulativeTable.size());
     for (const std::string& entry : CumulativeTable)
         entries.push_back(TextToNumber(entry));
     const Extended total = entries.back();
-    const auto n = static_cast<std::int32_t>(RoundToInt((total * 1000.0L).value()));
+    const auto n = static_cast<std::int32_t>(RoundToInt(total * 1000));
     TApplication* app = application();
     // While particles fly, the window reaches the screen at the display's pace.
     struct Pacing {
@@ -290,10 +290,10 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
         // The caption is laid out when the screen can show it: at a present, and at the end.
         FCounterValue = FParticleCount;
         FCounterLags = true;
-        const Extended draw = Extended(RandomBelow(n)) / 1000.0L;
+        const Extended draw = Extended(RandomBelow(n)) / 1000;
         Bin = OutsideTable;
         for (AngleIndex = std::int32_t(entries.size()) - 1; AngleIndex >= 0; --AngleIndex)
-            if (entries[AngleIndex] < draw.value()) {
+            if (entries[AngleIndex] < draw) {
                 Bin = AngleIndex;
                 break;
             }

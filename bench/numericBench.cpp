@@ -10,19 +10,21 @@
 #include <vector>
 
 static void BM_NumberToText(benchmark::State& state) {
-    long double x = 1.0L / 3.0L;
+    Extended x = Extended(1) / 3;
+    const Extended step = 1.0000001_ext;
     for (auto _ : state) {
         benchmark::DoNotOptimize(NumberToText(x));
-        x *= 1.0000001L;
+        x *= step;
     }
 }
 BENCHMARK(BM_NumberToText);
 
 static void BM_FixedToText(benchmark::State& state) {
-    long double x = 123.456L;
+    Extended x = 123.456_ext;
+    const Extended step = 1.0000001_ext;
     for (auto _ : state) {
         benchmark::DoNotOptimize(FixedToText(x, 2));
-        x *= 1.0000001L;
+        x *= step;
     }
 }
 BENCHMARK(BM_FixedToText);
@@ -37,13 +39,13 @@ BENCHMARK(BM_TextToNumber);
 // Text and back, over values drawn once: 1e-6 to 1e6 as the program sees them, or the whole
 // extended range (where the exact decimal conversions get long).
 static void RoundTrip(benchmark::State& state, int minPower, int maxPower) {
-    std::vector<long double> values(1024);
+    std::vector<Extended> values(1024);
     std::uint64_t seed = 12345;
     for (auto& v : values) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-        const long double fraction = static_cast<long double>(seed >> 11) * 0x1p-53L;
+        const Extended fraction = Extended(static_cast<long long>(seed >> 11)) * 0x1p-53;
         const int power = minPower + static_cast<int>((seed >> 1) % (maxPower - minPower + 1));
-        v = (seed & 1 ? -1 : 1) * (1 + 9 * fraction) * std::pow(10.0L, power);
+        v = (seed & 1 ? -1 : 1) * (1 + 9 * fraction) * TextToNumber("1E" + std::to_string(power));
     }
     std::size_t i = 0;
     for (auto _ : state) {
@@ -69,14 +71,14 @@ BENCHMARK(BM_RandomBelow);
 
 // The shape of the simulation's cumulative table: each running sum passes through its text.
 static void BM_CumulativeTable(benchmark::State& state) {
-    constexpr long double kPi = 3.14159265358979323851L;
+    const Extended kPi = 3.14159265358979323851_ext;
     for (auto _ : state) {
         std::vector<std::string> table;
         table.reserve(99);
-        long double sum = 0;
+        Extended sum = 0;
         for (int angle = 1; angle <= 99; ++angle) {
-            const long double beta = std::sin(angle / 180.0L * kPi) * 30.0L;
-            const long double intensity = std::sin(beta) * std::sin(beta) / (beta * beta);
+            const Extended beta = Sin(Extended(angle) / 180 * kPi) * 30;
+            const Extended intensity = Sin(beta) * Sin(beta) / (beta * beta);
             table.push_back(NumberToText(intensity + sum));
             sum = TextToNumber(table.back());
         }
@@ -84,3 +86,25 @@ static void BM_CumulativeTable(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CumulativeTable);
+
+// A run's own arithmetic per particle: the draw scaled, the search of the parsed table from the
+// top, and the counter's text.
+static void BM_ParticleArithmetic(benchmark::State& state) {
+    std::vector<Extended> entries;
+    for (int k = 1; k <= 99; ++k)
+        entries.push_back(Extended(k) / 99);
+    RandomState = 0;
+    long long particle = 0;
+    for (auto _ : state) {
+        const Extended draw = Extended(RandomBelow(1000)) / 1000;
+        int bin = -1;
+        for (int k = 98; k >= 0; --k)
+            if (entries[static_cast<std::size_t>(k)] < draw) {
+                bin = k;
+                break;
+            }
+        benchmark::DoNotOptimize(bin);
+        benchmark::DoNotOptimize(NumberToText(particle++));
+    }
+}
+BENCHMARK(BM_ParticleArithmetic);

@@ -80,7 +80,7 @@ std::int32_t TNumberEdit::integerFallback() const {
     return static_cast<std::int32_t>(TruncToInt(FMinValue));
 }
 
-long double TNumberEdit::Value() const {
+Extended TNumberEdit::Value() const {
     const QString current = text();
     if (current.isEmpty()) return 0;
     switch (FValueType) {
@@ -97,8 +97,8 @@ long double TNumberEdit::Value() const {
     }
 }
 
-void TNumberEdit::SetValue(long double x) {
-    const long double value = LimitValue(x);
+void TNumberEdit::SetValue(Extended x) {
+    const Extended value = LimitValue(x);
     std::string newText;
     switch (FValueType) {
     case vtFloat:
@@ -118,7 +118,7 @@ std::int32_t TNumberEdit::AsInteger() const {
     return static_cast<std::int32_t>(TruncToInt(Value()));
 }
 
-long double TNumberEdit::LimitValue(long double x) const {
+Extended TNumberEdit::LimitValue(Extended x) const {
     if (FMinValue == FMaxValue) return x;
     if (x < FMinValue) return FMinValue;
     if (x <= FMaxValue) return x;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "floatEnv.h"
+
 #include <QLineEdit>
 #include <QString>
 
@@ -31,22 +33,22 @@ public:
     std::int32_t Decimal() const { return FDecimal; }
     // Re-formats the text when the number of places changes; negative counts as 0.
     void SetDecimal(std::int32_t value);
-    long double MinValue() const { return FMinValue; }
-    void SetMinValue(long double value) { FMinValue = value; }
-    long double MaxValue() const { return FMaxValue; }
-    void SetMaxValue(long double value) { FMaxValue = value; }
+    Extended MinValue() const { return FMinValue; }
+    void SetMinValue(Extended value) { FMinValue = value; }
+    Extended MaxValue() const { return FMaxValue; }
+    void SetMaxValue(Extended value) { FMaxValue = value; }
 
     // 0 for an empty text, the fallback for one that does not parse; EInvalidOp only for
     // an integer type whose MinValue lies outside the 64-bit range.
-    long double Value() const;
+    Extended Value() const;
     // Limits x and writes it in the field's format; EInvalidOp (text kept) when an
     // integer type gets a value outside the 64-bit range.
-    void SetValue(long double x);
+    void SetValue(Extended x);
     // The value truncated toward zero, low 32 bits.
     std::int32_t AsInteger() const;
 
     // x kept within MinValue..MaxValue; equal limits mean no limits.
-    long double LimitValue(long double x) const;
+    Extended LimitValue(Extended x) const;
     // Whether a typed character may enter the current text.
     bool CharAllowed(char32_t key) const;
 
@@ -70,8 +72,8 @@ private:
 
     TValueType FValueType = vtInteger;
     std::int32_t FDecimal = 0;
-    long double FMaxValue = 0;
-    long double FMinValue = 0;
+    Extended FMaxValue = 0;
+    Extended FMinValue = 0;
     TKeyPressEvent FOnKeyPress;
 };
 
@@ -80,7 +82,7 @@ struct TNumberEditLayout {
     QString Text;
     TValueType ValueType = vtInteger;
     std::int32_t Decimal = 0;
-    long double MinValue = 0;
-    long double MaxValue = 0;
-    long double Value = 0;
+    Extended MinValue = 0;
+    Extended MaxValue = 0;
+    Extended Value = 0;
 };

@@ -1,51 +1,97 @@
 #pragma once
 
+// Qt's moc, which reads this header through the controls, cannot parse <compare>.
+#ifndef Q_MOC_RUN
 #include <compare>
+#endif
 #include <cstdint>
 
-// Extended-precision arithmetic that reports faults where they happen.
+// Extended-precision arithmetic that gives the same bits on every processor and reports
+// faults where they happen.
 //
-// Each operation of `Extended` is carried out in 80-bit long double (round to nearest,
-// ties to even) and checks its own result, so the check cannot be reordered or dropped
-// by the optimiser the way a test of the FPU's status flags can:
+// The value is the x87 80-bit format (sign, 15-bit exponent, 64-bit significand with an
+// explicit integer bit), computed in software: the x87 unit exists only on x86, and the
+// `long double` of other processors has other widths and so other digits. Each operation
+// rounds once, to nearest with ties to even, with denormals, and checks its own result:
 //   invalid operation (0/0, inf-inf, 0*inf, NaN from non-NaN) -> EInvalidOp
 //   finite nonzero / 0                                           -> EZeroDivide
 //   finite operands with an infinite result                      -> EOverflow
-// Underflow, denormal operands and inexact results pass quietly.
+// Underflow, denormal operands and inexact results pass quietly. A NaN operand gives a
+// quiet NaN as the x87 picks it.
 class Extended {
 public:
     constexpr Extended() = default;
-    constexpr Extended(long double v) : FValue(v) {}
+    // Exact, except that a platform `long double` wider than 64 bits is rounded.
+    Extended(int v) : Extended(static_cast<long long>(v)) {}
+    Extended(long v) : Extended(static_cast<long long>(v)) {}
+    Extended(long long v);
+    Extended(double v);
+    Extended(long double v);
 
-    constexpr long double value() const { return FValue; }
+    static constexpr Extended FromBits(std::uint16_t signExponent, std::uint64_t mantissa) {
+        Extended x;
+        x.FSignExponent = signExponent;
+        x.FMantissa = mantissa;
+        return x;
+    }
+    // The value nearest to (significand + sticky) * 2^exponent, where sticky stands for
+    // anything nonzero below the significand's last bit; infinity past the range, no fault.
+    static Extended Nearest(bool negative, int exponent, unsigned __int128 significand,
+                            bool sticky);
+
+    constexpr std::uint16_t signExponent() const { return FSignExponent; }
+    constexpr std::uint64_t mantissa() const { return FMantissa; }
+    constexpr bool negative() const { return (FSignExponent & 0x8000u) != 0; }
+
+    bool isNaN() const;
+    bool isInf() const;
+    bool isFinite() const { return !isNaN() && !isInf(); }
+    // Zero or denormal.
+    bool belowNormal() const { return (FSignExponent & 0x7FFFu) == 0; }
 
     // Rounds to double as a store into a double variable does; EOverflow when a finite
     // value does not fit.
     double toDouble() const;
+    // For comparing with the platform's own type (tests, benchmarks); rounds where that is
+    // narrower, and raises nothing.
+    long double toLongDouble() const;
 
     friend Extended operator+(Extended a, Extended b);
     friend Extended operator-(Extended a, Extended b);
     friend Extended operator*(Extended a, Extended b);
     friend Extended operator/(Extended a, Extended b);
-    friend Extended operator-(Extended a) { return Extended(-a.FValue); }
+    friend Extended operator-(Extended a) {
+        return FromBits(static_cast<std::uint16_t>(a.FSignExponent ^ 0x8000u), a.FMantissa);
+    }
+    Extended& operator+=(Extended b) { return *this = *this + b; }
+    Extended& operator*=(Extended b) { return *this = *this * b; }
 
-    friend bool operator==(Extended a, Extended b) { return a.FValue == b.FValue; }
-    friend auto operator<=>(Extended a, Extended b) { return a.FValue <=> b.FValue; }
+    friend bool operator==(Extended a, Extended b) {
+        return (a <=> b) == std::partial_ordering::equivalent;
+    }
+    friend std::partial_ordering operator<=>(Extended a, Extended b);
 
 private:
-    long double FValue = 0;
+    std::uint64_t FMantissa = 0;
+    std::uint16_t FSignExponent = 0;
 };
 
-// Extended sine; an argument of magnitude 2^63 or more gives 0, infinity EInvalidOp.
+// Bitwise identity, NaN payloads and the sign of zero included.
+inline bool SameBits(Extended a, Extended b) {
+    return a.signExponent() == b.signExponent() && a.mantissa() == b.mantissa();
+}
+
+// Extended sine as the x87 `fsin` gives it: the argument reduced by multiples of pi/2 with
+// the unit's 66-bit pi, then the sine or cosine of the rest rounded to 64 bits. An argument of
+// magnitude 2^63 or more gives 0, infinity EInvalidOp.
 Extended Sin(Extended x);
 
-// Sets round to nearest and 64-bit significands on the x87 unit (and round to nearest, no
-// flushing of denormals on SSE), with every trap masked since the arithmetic checks its
-// results; called once at start-up so that nothing inherited from the environment changes a
-// digit. Harmless to call again.
+// Round to nearest and no flushing of denormals for the processor's own double arithmetic;
+// called once at start-up so that nothing inherited from the environment changes a digit.
+// `Extended` does not depend on it. Harmless to call again.
 void InitFloatEnvironment();
 
 // Nearest 64-bit integer, ties to even; EInvalidOp for NaN or outside the 64-bit range.
-std::int64_t RoundToInt(long double x);
+std::int64_t RoundToInt(Extended x);
 // Toward zero; EInvalidOp for NaN or outside the 64-bit range.
-std::int64_t TruncToInt(long double x);
+std::int64_t TruncToInt(Extended x);

@@ -3,44 +3,262 @@
 #include "errors.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 char separator = '.';
 
-// The C library formats and parses only under this object, so the process locale that the
-// toolkit installs (with its own decimal point) never reaches a digit.
-locale_t ClassicLocale() {
-    static const locale_t classic = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    return classic;
+using u128 = unsigned __int128;
+
+// Decimal conversions are exact integer arithmetic on the bits of the value, so that they
+// give the same digits on every processor and under any C library locale.
+
+int BitLength(u128 v) {
+    const auto high = static_cast<std::uint64_t>(v >> 64);
+    if (high != 0) return 128 - __builtin_clzll(high);
+    const auto low = static_cast<std::uint64_t>(v);
+    return low == 0 ? 0 : 64 - __builtin_clzll(low);
 }
 
-// The "C" locale and round to nearest for the calling thread while the object lives.
-class ClassicConversion {
+// 5^n for n <= 27, the largest that fits 63 bits.
+std::uint64_t PowerOfFive(int n) {
+    std::uint64_t p = 1;
+    while (n-- > 0)
+        p *= 5;
+    return p;
+}
+
+// An unsigned integer of any size, least significant limb first; only for the values whose
+// decimal scaling does not fit 128 bits.
+class BigNat {
 public:
-    ClassicConversion() : FOldRounding(std::fegetround()) {
-        if (ClassicLocale() != nullptr) FOldLocale = uselocale(ClassicLocale());
-        if (FOldRounding != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+    explicit BigNat(u128 v = 0) {
+        for (; v != 0; v >>= 64)
+            FLimbs.push_back(static_cast<std::uint64_t>(v));
     }
-    ~ClassicConversion() {
-        if (FOldRounding != FE_TONEAREST) std::fesetround(FOldRounding);
-        if (FOldLocale != nullptr) uselocale(FOldLocale);
+    bool isZero() const { return FLimbs.empty(); }
+    int bitLength() const {
+        return FLimbs.empty() ? 0
+                              : 64 * static_cast<int>(FLimbs.size() - 1) + BitLength(FLimbs.back());
     }
-    ClassicConversion(const ClassicConversion&) = delete;
-    ClassicConversion& operator=(const ClassicConversion&) = delete;
+    void mulAdd(std::uint64_t factor, std::uint64_t term) {
+        u128 carry = term;
+        for (auto& limb : FLimbs) {
+            carry += u128(limb) * factor;
+            limb = static_cast<std::uint64_t>(carry);
+            carry >>= 64;
+        }
+        if (carry != 0) FLimbs.push_back(static_cast<std::uint64_t>(carry));
+    }
+    void mulPowerOfFive(std::int64_t n) {
+        for (; n > 0; n -= 27)
+            mulAdd(PowerOfFive(static_cast<int>(std::min<std::int64_t>(n, 27))), 0);
+    }
+    void shiftLeft(int bits) {
+        if (isZero() || bits == 0) return;
+        const int limbs = bits / 64, rest = bits % 64;
+        FLimbs.insert(FLimbs.begin(), static_cast<std::size_t>(limbs), 0);
+        if (rest == 0) return;
+        std::uint64_t carry = 0;
+        for (std::size_t i = static_cast<std::size_t>(limbs); i < FLimbs.size(); ++i) {
+            const std::uint64_t next = FLimbs[i] >> (64 - rest);
+            FLimbs[i] = FLimbs[i] << rest | carry;
+            carry = next;
+        }
+        if (carry != 0) FLimbs.push_back(carry);
+    }
+    void shiftRightOne() {
+        for (std::size_t i = 0; i < FLimbs.size(); ++i)
+            FLimbs[i] = FLimbs[i] >> 1 | (i + 1 < FLimbs.size() ? FLimbs[i + 1] << 63 : 0);
+        trim();
+    }
+    // *this -= other; other must not be greater.
+    void subtract(const BigNat& other) {
+        std::uint64_t borrow = 0;
+        for (std::size_t i = 0; i < FLimbs.size(); ++i) {
+            const std::uint64_t b = i < other.FLimbs.size() ? other.FLimbs[i] : 0;
+            const u128 d = u128(FLimbs[i]) - b - borrow;
+            FLimbs[i] = static_cast<std::uint64_t>(d);
+            borrow = static_cast<std::uint64_t>(d >> 64) & 1;
+        }
+        trim();
+    }
+    friend int compare(const BigNat& a, const BigNat& b) {
+        if (a.FLimbs.size() != b.FLimbs.size()) return a.FLimbs.size() < b.FLimbs.size() ? -1 : 1;
+        for (std::size_t i = a.FLimbs.size(); i-- > 0;)
+            if (a.FLimbs[i] != b.FLimbs[i]) return a.FLimbs[i] < b.FLimbs[i] ? -1 : 1;
+        return 0;
+    }
+    // The 128 bits from `from` upward, and whether any bit below `from` is set.
+    u128 bitsFrom(int from, bool& below) const {
+        below = false;
+        for (int i = 0; i < from / 64 && !below; ++i)
+            below = FLimbs[static_cast<std::size_t>(i)] != 0;
+        if (from % 64 != 0 &&
+            (FLimbs[static_cast<std::size_t>(from / 64)] << (64 - from % 64)) != 0)
+            below = true;
+        u128 v = 0;
+        for (int bit = from + 127; bit >= from; --bit) {
+            const auto limb = static_cast<std::size_t>(bit / 64);
+            v = v << 1 | (limb < FLimbs.size() ? (FLimbs[limb] >> (bit % 64)) & 1 : 0);
+        }
+        return v;
+    }
 
 private:
-    int FOldRounding;
-    locale_t FOldLocale = nullptr;
+    void trim() {
+        while (!FLimbs.empty() && FLimbs.back() == 0)
+            FLimbs.pop_back();
+    }
+    std::vector<std::uint64_t> FLimbs;
 };
+
+// The quotient of num / den, which must be below 2^bits (bits <= 128); num keeps the rest.
+u128 Divide(BigNat& num, BigNat den, int bits) {
+    den.shiftLeft(bits);
+    u128 q = 0;
+    for (int bit = bits - 1; bit >= 0; --bit) {
+        den.shiftRightOne();
+        if (compare(num, den) >= 0) {
+            num.subtract(den);
+            q |= u128(1) << bit;
+        }
+    }
+    return q;
+}
+
+// |x| = m * 2^e, m = 0 for zero.
+void Split(Extended x, std::uint64_t& m, int& e) {
+    const unsigned biased = x.signExponent() & 0x7FFFu;
+    m = x.mantissa();
+    e = (biased == 0 ? 1 : static_cast<int>(biased)) - 16383 - 63;
+}
+
+// floor(m * 2^e * 10^k) and where the cut-off fraction lies: -1 below a half, 0 at it, 1 above.
+u128 Scale(std::uint64_t m, int e, int k, int& half) {
+    const int twos = e + k; // 10^k = 5^k 2^k
+    if (k >= 0 && k <= 27 && twos <= 0 && twos > -128) {
+        const u128 a = u128(m) * PowerOfFive(k);
+        const int s = -twos;
+        if (s == 0) {
+            half = -1;
+            return a;
+        }
+        const u128 fraction = a & ((u128(1) << s) - 1), mid = u128(1) << (s - 1);
+        half = fraction < mid ? -1 : fraction == mid ? 0 : 1;
+        return a >> s;
+    }
+    if (k < 0 && k >= -27 && twos >= 0 && twos + 64 <= 127) {
+        const u128 n = u128(m) << twos;
+        const std::uint64_t d = PowerOfFive(-k);
+        const u128 r2 = n % d * 2;
+        half = r2 < d ? -1 : r2 == d ? 0 : 1;
+        return n / d;
+    }
+    BigNat num(m), den(1);
+    if (k >= 0)
+        num.mulPowerOfFive(k);
+    else
+        den.mulPowerOfFive(-k);
+    if (twos >= 0)
+        num.shiftLeft(twos);
+    else
+        den.shiftLeft(-twos);
+    const u128 q = Divide(num, den, 64);
+    num.shiftLeft(1);
+    const int c = compare(num, den);
+    half = c;
+    return q;
+}
+
+// The 18-digit integer nearest to |x| / 10^(exponent - 18), ties to even, for a normal x.
+std::uint64_t Expand18(Extended x, std::int64_t& exponent) {
+    constexpr std::uint64_t kLow = 100000000000000000ULL, kHigh = 10 * kLow;
+    std::uint64_t m;
+    int e;
+    Split(x, m, e);
+    // |x| >= 2^(bits - 1), so this E is at most one too small (and the estimate of the
+    // logarithm may make it one too large).
+    const int bits = e + BitLength(m);
+    int E = static_cast<int>((static_cast<std::int64_t>(bits - 1) * 78913) >> 18) + 1;
+    for (;;) {
+        int half;
+        const u128 q = Scale(m, e, 18 - E, half);
+        if (q >= kHigh) {
+            ++E;
+        } else if (q < kLow) {
+            --E;
+        } else {
+            auto digits = static_cast<std::uint64_t>(q);
+            if (half > 0 || (half == 0 && (digits & 1) != 0)) ++digits;
+            if (digits == kHigh) {
+                digits = kLow;
+                ++E;
+            }
+            exponent = E;
+            return digits;
+        }
+    }
+}
+
+// The extended value nearest to the decimal integer `digits` times 10^power; infinity when it
+// is past the largest finite value.
+Extended NearestValue(bool negative, std::string_view digits, std::int64_t power) {
+    std::uint64_t small = 0;
+    if (digits.size() <= 19) {
+        for (char c : digits)
+            small = small * 10 + static_cast<std::uint64_t>(c - '0');
+        if (power >= 0 && power <= 27)
+            return Extended::Nearest(negative, static_cast<int>(power),
+                                     u128(small) * PowerOfFive(static_cast<int>(power)), false);
+        if (power < 0 && power >= -27) {
+            // small * 2^s / 5^-power with at least 71 bits, and whether anything is left.
+            const std::uint64_t d = PowerOfFive(static_cast<int>(-power));
+            const int s = 127 - BitLength(small);
+            const u128 n = u128(small) << s;
+            u128 q = n / d, r = n % d;
+            int extra = 0;
+            if (q >> 70 == 0) {
+                q = q << 8 | (r << 8) / d;
+                r = (r << 8) % d;
+                extra = 8;
+            }
+            return Extended::Nearest(negative, static_cast<int>(power) - s - extra, q, r != 0);
+        }
+    }
+    BigNat num;
+    for (std::size_t at = 0; at < digits.size(); at += 19) {
+        const std::string_view chunk = digits.substr(at, 19);
+        std::uint64_t value = 0, scale = 1;
+        for (char c : chunk) {
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+            scale *= 10;
+        }
+        num.mulAdd(scale, value);
+    }
+    if (power >= 0) {
+        num.mulPowerOfFive(power);
+        const int length = num.bitLength();
+        bool below;
+        const int from = std::max(length - 128, 0);
+        const u128 top = num.bitsFrom(from, below);
+        return Extended::Nearest(negative, static_cast<int>(power) + from, top, below);
+    }
+    BigNat den(1);
+    den.mulPowerOfFive(-power);
+    // Shifted so that the quotient has 67 to 69 bits.
+    const int s = 68 - (num.bitLength() - den.bitLength());
+    if (s > 0)
+        num.shiftLeft(s);
+    else
+        den.shiftLeft(-s);
+    const u128 q = Divide(num, den, 69);
+    return Extended::Nearest(negative, static_cast<int>(power) - s, q, !num.isZero());
+}
 
 constexpr int kPrecision = 15;
 constexpr int kExpansionDigits = 18;
@@ -57,55 +275,21 @@ struct Decimal {
     std::int64_t exponent = 0;
 };
 
-// Classified from the bits, so that encodings the FPU rejects (unnormals, pseudo-NaNs)
-// read as NaN and never reach the formatter.
-Kind Classify(long double x, bool& negative, bool& belowNormal) {
-    unsigned char bytes[sizeof(long double)];
-    std::memcpy(bytes, &x, sizeof bytes);
-    std::uint64_t mantissa;
-    std::uint16_t signExponent;
-    std::memcpy(&mantissa, bytes, 8);
-    std::memcpy(&signExponent, bytes + 8, 2);
-    negative = (signExponent & 0x8000u) != 0;
-    const unsigned exponent = signExponent & 0x7FFFu;
-    const bool integerBit = (mantissa >> 63) != 0;
-    belowNormal = exponent == 0;
-    if (exponent == 0x7FFF) return integerBit && (mantissa << 1) == 0 ? Kind::Infinite : Kind::NaN;
-    if (exponent != 0 && !integerBit) return Kind::NaN;
-    return Kind::Finite;
-}
-
 // The steps from the value to its kept digits: 18 correctly rounded digits, then at most
 // `decimals` places and kPrecision digits, halves away from zero.
-Decimal ToDecimal(long double x, std::int64_t decimals) {
+Decimal ToDecimal(Extended x, std::int64_t decimals) {
     Decimal d;
-    bool belowNormal = false;
-    d.kind = Classify(x, d.negative, belowNormal);
+    d.negative = x.negative();
+    // Encodings the x87 rejects (unnormals, pseudo-NaNs) read as NaN.
+    if (x.isNaN()) d.kind = Kind::NaN;
+    if (x.isInf()) d.kind = Kind::Infinite;
     if (d.kind == Kind::Infinite) return d;
-    if (d.kind == Kind::NaN || belowNormal) {
+    if (d.kind == Kind::NaN || x.belowNormal()) {
         d.negative = false; // neither NaN nor zero shows a sign
         return d;
     }
 
-    char buffer[64];
-    {
-        ClassicConversion classic;
-        std::snprintf(buffer, sizeof buffer, "%.*Le", kExpansionDigits - 1, std::fabs(x));
-    }
-    // Digits up to the 'e', whatever stands between them.
-    const char* p = buffer;
-    for (; *p != '\0' && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') d.digits += *p;
-    int printedExponent = 0;
-    if (*p == 'e') printedExponent = std::atoi(p + 1);
-    d.exponent = printedExponent + 1;
-    if (d.digits.size() != kExpansionDigits || d.digits[0] == '0') {
-        d.digits.clear(); // not reached for a normal value; read as zero rather than garbage
-        d.exponent = 0;
-        d.negative = false;
-        return d;
-    }
-
+    d.digits = std::to_string(Expand18(x, d.exponent));
     if (d.exponent + decimals < 0) {
         d.digits.clear();
     } else {
@@ -117,7 +301,7 @@ Decimal ToDecimal(long double x, std::int64_t decimals) {
             while (i > 0 && d.digits[i - 1] == '9')
                 d.digits[--i] = '0';
             if (i == 0) {
-                d.digits = "1";
+                d.digits.assign(1, '1');
                 ++d.exponent;
             } else {
                 ++d.digits[i - 1];
@@ -158,7 +342,7 @@ std::string ExponentForm(const Decimal& d, std::int64_t minExponentDigits) {
 
 // Leading and trailing spaces, sign, digits with one optional separator, and an exponent
 // whose digits stop being read at 500. Never touches the floating-point status.
-bool ParseNumber(std::string_view text, long double& value) {
+bool ParseNumber(std::string_view text, char separator, Extended& value) {
     // Enough digits to decide the rounding of any decimal between two extended values;
     // the rest only tells whether something nonzero follows.
     constexpr std::size_t kMaxDigits = 12000;
@@ -215,19 +399,15 @@ bool ParseNumber(std::string_view text, long double& value) {
         ++i;
     if (i != n) return false;
 
-    long double magnitude = 0;
+    Extended magnitude = 0;
     if (!digits.empty()) { // leading zeros were skipped, so this is a nonzero value
         // 0.1 * 10^4933 already exceeds the range; 10^-4960 rounds to zero.
         if (exponent > 4933) return false;
         if (exponent >= -4960) {
             if (droppedNonzero) digits += '1';
-            digits += 'e';
-            digits += std::to_string(exponent - static_cast<std::int64_t>(digits.size() - 1));
-            ClassicConversion classic;
-            magnitude = ClassicLocale() != nullptr
-                            ? strtold_l(digits.c_str(), nullptr, ClassicLocale())
-                            : std::strtold(digits.c_str(), nullptr);
-            if (std::isinf(magnitude)) return false;
+            magnitude =
+                NearestValue(false, digits, exponent - static_cast<std::int64_t>(digits.size()));
+            if (magnitude.isInf()) return false;
         }
     }
     value = negative ? -magnitude : magnitude;
@@ -251,7 +431,7 @@ void SetDecimalSeparator(char newSeparator) {
     separator = newSeparator;
 }
 
-std::string NumberToText(long double x) {
+std::string NumberToText(Extended x) {
     const Decimal d = ToDecimal(x, kUnlimitedDecimals);
     if (d.kind != Kind::Finite) return SpecialText(d);
     if (d.digits.empty()) return "0";
@@ -275,7 +455,7 @@ std::string NumberToText(long double x) {
     return text;
 }
 
-std::string FixedToText(long double x, std::int32_t decimals) {
+std::string FixedToText(Extended x, std::int32_t decimals) {
     // The digits are rounded for the places asked for; at most 18 of them are written.
     const std::int64_t places = std::max(decimals, 0);
     const Decimal d = ToDecimal(x, places);
@@ -303,16 +483,22 @@ std::string FixedToText(long double x, std::int32_t decimals) {
     return text;
 }
 
-long double TextToNumber(const std::string& text) {
-    long double value;
-    if (!ParseNumber(text, value))
+Extended TextToNumber(const std::string& text) {
+    Extended value;
+    if (!ParseNumber(text, separator, value))
         throw EConvertError("'" + text + "' is not a valid floating point value");
     return value;
 }
 
-long double TextToNumberOr(const std::string& text, long double fallback) {
-    long double value;
-    return ParseNumber(text, value) ? value : fallback;
+Extended TextToNumberOr(const std::string& text, Extended fallback) {
+    Extended value;
+    return ParseNumber(text, separator, value) ? value : fallback;
+}
+
+Extended operator""_ext(const char* literal) {
+    Extended value;
+    ParseNumber(literal, '.', value);
+    return value;
 }
 
 std::int32_t TextToIntOr(const std::string& text, std::int32_t fallback) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "floatEnv.h"
+
 #include <cstdint>
 #include <string>
 
@@ -9,18 +11,22 @@ char DecimalSeparator();
 void SetDecimalSeparator(char separator);
 
 // General form, 15 significant digits ("0.333333333333333", "1E-5", "1.5E300", "INF").
-std::string NumberToText(long double x);
+std::string NumberToText(Extended x);
 // Fixed form with `decimals` places, 15 significant digits ("0.13", "1E020"). Past 18 places
 // the digits are rounded for the places asked and then cut after 18 (9.6E-19 with 20 places
 // is all zeros); a negative count counts as 0.
-std::string FixedToText(long double x, std::int32_t decimals);
+std::string FixedToText(Extended x, std::int32_t decimals);
 
 // Decimal text with optional exponent, correctly rounded; EConvertError
 // "'<text>' is not a valid floating point value" when it does not parse or overflows.
 // Underflow is no failure (0 or a denormal), and a zero mantissa is 0 at any exponent.
-long double TextToNumber(const std::string& text);
+Extended TextToNumber(const std::string& text);
 // As TextToNumber, but the fallback instead of an error.
-long double TextToNumberOr(const std::string& text, long double fallback);
+Extended TextToNumberOr(const std::string& text, Extended fallback);
+// A constant of the program's own arithmetic, written as a decimal with '.': 6.034_ext is the
+// extended value nearest to 6.034 on every processor, where 6.034L depends on the platform.
+Extended operator""_ext(const char* literal);
+
 // Signed 32-bit decimal or $/x/0x hexadecimal; the fallback when it does not parse.
 std::int32_t TextToIntOr(const std::string& text, std::int32_t fallback);
 

@@ -12,6 +12,12 @@ ctest --test-dir build/release --output-on-failure
 # The Qt tests once more in the users' locale, whose C library reads "0.5" as 0.
 LANG=cs_CZ.UTF-8 LC_ALL=cs_CZ.UTF-8 ctest --test-dir build/release --output-on-failure -L qt
 
+# The numeric library and its tests once more on ARM64, cross-built and run under qemu-user:
+# the same digits without the x87 unit.
+cmake -S cmake/aarch64 -B build/aarch64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64/toolchain.cmake" >/dev/null
+cmake --build build/aarch64 -j"$(nproc)"
+ctest --test-dir build/aarch64 --output-on-failure
+
 build_tree build/sanitize -DKAVALUN_SANITIZE=ON -DKAVALUN_BENCH=OFF
 ctest --test-dir build/sanitize --output-on-failure
 scripts/check-install.sh # the installed files, the Debian package and the installed program

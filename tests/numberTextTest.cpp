@@ -21,8 +21,11 @@
 
 namespace {
 
-constexpr long double kInf = std::numeric_limits<long double>::infinity();
-constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
+const Extended kInf = std::numeric_limits<long double>::infinity();
+const Extended kNaN = std::numeric_limits<long double>::quiet_NaN();
+// The ends of the 80-bit range, whatever the platform's long double.
+const Extended kMax = Extended::FromBits(0x7FFE, ~0ULL);
+const Extended kMinNormal = Extended::FromBits(0x0001, 1ULL << 63);
 
 class NumberText : public ::testing::Test {
 protected:
@@ -30,7 +33,7 @@ protected:
 };
 
 TEST_F(NumberText, GeneralForm) {
-    const std::pair<long double, const char*> cases[] = {
+    const std::pair<Extended, const char*> cases[] = {
         {0, "0"},
         {1, "1"},
         {-1.5L, "-1.5"},
@@ -47,9 +50,9 @@ TEST_F(NumberText, GeneralForm) {
         {0.00099999999999999999L, "0.001"}, // rounding lifts it out of the exponent form
         // 18 digits first, then 15: ...54999960 becomes ...55 and then rounds up.
         {0.12345678901234549996L, "0.123456789012346"},
-        {LDBL_MAX, "1.18973149535723E4932"},
-        {-LDBL_MIN, "-3.36210314311209E-4932"},
-        {LDBL_MIN / 2, "0"}, // below the normal range
+        {kMax, "1.18973149535723E4932"},
+        {-kMinNormal, "-3.36210314311209E-4932"},
+        {kMinNormal / 2, "0"}, // below the normal range
         {-kInf, "-INF"},
         {-kNaN, "NAN"},
     };
@@ -58,7 +61,7 @@ TEST_F(NumberText, GeneralForm) {
 }
 
 TEST_F(NumberText, FixedForm) {
-    const std::tuple<long double, std::int32_t, const char*> cases[] = {
+    const std::tuple<Extended, std::int32_t, const char*> cases[] = {
         {1, 0, "1"},
         {1, 2, "1.00"},
         {2.5L, 0, "3"},
@@ -83,7 +86,7 @@ TEST_F(NumberText, FixedForm) {
 }
 
 TEST_F(NumberText, ParseAccepts) {
-    const std::pair<const char*, long double> cases[] = {
+    const std::pair<const char*, Extended> cases[] = {
         {"  1.5  ", 1.5L},
         {".", 0},
         {"5.", 5},
@@ -210,29 +213,39 @@ long RandomCount() {
 #endif
 }
 
-long double FromBits(bool negative, unsigned biasedExponent, std::uint64_t significand) {
-    const auto signExponent =
-        static_cast<std::uint16_t>((negative ? 0x8000u : 0u) | biasedExponent);
-    unsigned char bytes[sizeof(long double)] = {};
-    std::memcpy(bytes, &significand, 8);
-    std::memcpy(bytes + 8, &signExponent, 2);
-    long double x;
-    std::memcpy(&x, bytes, sizeof x);
-    return x;
+Extended FromBits(bool negative, unsigned biasedExponent, std::uint64_t significand) {
+    return Extended::FromBits(
+        static_cast<std::uint16_t>((negative ? 0x8000u : 0u) | biasedExponent), significand);
 }
 
-std::string Hex(long double x) {
+std::string Hex(Extended x) {
     std::ostringstream out;
-    out << std::hexfloat << x;
+    out << std::hex << x.signExponent() << ':' << x.mantissa();
     return out.str();
+}
+
+// The neighbour of a positive normal value, one place up or down.
+Extended Nudged(Extended x, bool up) {
+    std::uint16_t e = x.signExponent();
+    std::uint64_t m = x.mantissa();
+    if (up && m == ~0ULL) {
+        m = 1ULL << 63;
+        ++e;
+    } else if (!up && m == 1ULL << 63 && e > 1) {
+        m = ~0ULL;
+        --e;
+    } else {
+        m += up ? 1 : -1;
+    }
+    return Extended::FromBits(e, m);
 }
 
 // Normal values of both signs: over the whole range, where the fixed form shows digits,
 // next to halves at the 16th and the 19th digit, and next to powers of ten.
-long double SampleNormal(std::mt19937_64& rng, long i) {
+Extended SampleNormal(std::mt19937_64& rng, long i) {
     const int power =
         rng() % 2 ? static_cast<int>(rng() % 9801) - 4900 : static_cast<int>(rng() % 46) - 25;
-    long double x;
+    Extended x;
     switch (i % 8) {
     case 3: // 2^-75 to 2^70
         x = FromBits(false, 16383 - 75 + static_cast<unsigned>(rng() % 146), rng() | 1ULL << 63);
@@ -257,7 +270,7 @@ long double SampleNormal(std::mt19937_64& rng, long i) {
     }
     if (i % 8 >= 4) // up to three places either side
         for (int nudge = static_cast<int>(rng() % 7) - 3; nudge != 0; nudge += nudge < 0 ? 1 : -1)
-            x = std::nextafter(x, nudge < 0 ? 0.0L : 2 * x);
+            x = Nudged(x, nudge > 0);
     return rng() % 2 ? -x : x;
 }
 
@@ -267,7 +280,7 @@ TEST_F(NumberText, FormsMatchTheExactExpansion) {
     long mismatches = 0;
     std::string report;
     for (long i = 0; i < count; ++i) {
-        const long double x = SampleNormal(rng, i);
+        const Extended x = SampleNormal(rng, i);
         const char separator = (i / 8) % 2 ? ',' : '.';
         const auto decimals = static_cast<std::int32_t>(i % 21);
         SetDecimalSeparator(separator);
@@ -290,14 +303,14 @@ TEST_F(NumberText, RoundTripsAreStable) {
     for (long i = 0; i < count; ++i) {
         SetDecimalSeparator(i % 4 < 2 ? '.' : ',');
         const auto biased = static_cast<unsigned>(i % 2 ? rng() % 32767 : rng() % 120 + 16323);
-        const long double x =
+        const Extended x =
             FromBits(rng() % 2, biased, biased == 0 ? rng() >> 1 : rng() | 1ULL << 63);
         const std::string text = NumberToText(x);
-        const long double back = TextToNumberOr(text, kNaN);
-        ASSERT_FALSE(std::isnan(back)) << text;
+        const Extended back = TextToNumberOr(text, kNaN);
+        ASSERT_FALSE(back.isNaN()) << text;
         // The smallest normals round to a text below the normal range, which reads back as a
         // denormal and so is written as 0.
-        if (back != 0 && std::fabs(back) < LDBL_MIN) continue;
+        if (back != 0 && back.belowNormal()) continue;
         ASSERT_EQ(NumberToText(back), text) << Hex(x);
         const auto decimals = static_cast<std::int32_t>(rng() % 8);
         const std::string fixed = FixedToText(x, decimals);
@@ -379,11 +392,11 @@ TEST_F(NumberText, ParsedValuesAreTheNearest) {
         const char separator = i % 2 ? ',' : '.';
         const std::string text = Written(rng, negative, digits, power, separator);
         if (text.empty()) continue;
-        long double want;
+        Extended want;
         const bool fits = exact::NearestValue(negative, digits, power, want);
         SetDecimalSeparator(separator);
-        const long double got = TextToNumberOr(text, kNaN);
-        const bool same = fits ? std::memcmp(&got, &want, 10) == 0 : std::isnan(got);
+        const Extended got = TextToNumberOr(text, kNaN);
+        const bool same = fits ? SameBits(got, want) : got.isNaN();
         if (!same && ++mismatches <= 5)
             report += "'" + text + "' read as " + Hex(got) + ", nearest " +
                       (fits ? Hex(want) : "out of range") + "\n";

@@ -217,9 +217,10 @@ struct Kept {
 };
 
 // The value's digits for `decimals` places and 15 significant digits, halves up.
-Kept KeepDigits(long double x, long long decimals) {
+Kept KeepDigits(Extended x, long long decimals) {
     Kept kept;
-    if (!std::isnormal(x)) return kept;
+    const unsigned biased = x.signExponent() & 0x7FFFu;
+    if (biased == 0 || biased == 0x7FFF || (x.mantissa() >> 63) == 0) return kept;
     const Expansion ex = Expand18(x);
     if (ex.exponent + decimals < 0) return kept;
     const int k = static_cast<int>(std::min<long long>({ex.exponent + decimals, 15, 18}));
@@ -263,13 +264,9 @@ std::string Scientific(const Kept& kept, char separator, int minExponentDigits) 
 
 } // namespace
 
-Expansion Expand18(long double x) {
-    unsigned char bytes[sizeof(long double)] = {};
-    std::memcpy(bytes, &x, sizeof x);
-    std::uint64_t m;
-    std::uint16_t signExponent;
-    std::memcpy(&m, bytes, 8);
-    std::memcpy(&signExponent, bytes + 8, 2);
+Expansion Expand18(Extended x) {
+    const std::uint64_t m = x.mantissa();
+    const std::uint16_t signExponent = x.signExponent();
     const int e = (signExponent & 0x7FFF) - 16383 - 63; // |x| = m * 2^e
     if ((signExponent & 0x7FFF) == 0 || (signExponent & 0x7FFF) == 0x7FFF || (m >> 63) == 0)
         std::abort();
@@ -311,7 +308,7 @@ Expansion Expand18(long double x) {
     }
 }
 
-std::string GeneralText(long double x, char separator) {
+std::string GeneralText(Extended x, char separator) {
     const Kept kept = KeepDigits(x, 1LL << 40);
     if (kept.digits.empty()) return "0";
     if (kept.exponent > 15 || kept.exponent < -3) return Scientific(kept, separator, 0);
@@ -324,7 +321,7 @@ std::string GeneralText(long double x, char separator) {
     return text;
 }
 
-std::string FixedText(long double x, int decimals, char separator) {
+std::string FixedText(Extended x, int decimals, char separator) {
     const Kept kept = KeepDigits(x, decimals);
     if (kept.exponent > 15) return Scientific(kept, separator, decimals <= 4 ? decimals : 0);
     std::string text = kept.negative ? "-" : "";
@@ -347,9 +344,10 @@ BigNat PowerOfTen(long long n) {
 
 } // namespace
 
-bool NearestValue(bool negative, const std::string& digits, long long power, long double& value) {
+bool NearestValue(bool negative, const std::string& digits, long long power, Extended& value) {
     const std::size_t first = digits.find_first_not_of('0');
-    value = negative ? -0.0L : 0.0L;
+    const std::uint16_t sign = negative ? 0x8000 : 0;
+    value = Extended::FromBits(sign, 0);
     if (first == std::string::npos) return true;
     // |value| lies in [10^(scale - 1), 10^scale): past 10^4933 it overflows, below
     // 10^-4961 (under half the smallest denormal, about 1.8E-4951) it is zero.
@@ -395,10 +393,15 @@ bool NearestValue(bool negative, const std::string& digits, long long power, lon
     const unsigned __int128 rest = q & ((static_cast<unsigned __int128>(1) << drop) - 1);
     const unsigned __int128 half = static_cast<unsigned __int128>(1) << (drop - 1);
     if (rest > half || (rest == half && (sticky || (m & 1) != 0))) ++m;
-    const long double magnitude =
-        std::ldexp(static_cast<long double>(m), static_cast<int>(exponent2 + drop));
-    if (std::isinf(magnitude)) return false;
-    value = negative ? -magnitude : magnitude;
+    long long lsb = exponent2 + drop; // |value| = m * 2^lsb
+    if (m >> 64 != 0) {
+        m >>= 1;
+        ++lsb;
+    }
+    const long long biased = m >> 63 != 0 ? lsb + 63 + 16383 : 0;
+    if (biased >= 0x7FFF) return false;
+    value = Extended::FromBits(static_cast<std::uint16_t>(sign | biased),
+                               static_cast<std::uint64_t>(m));
     return true;
 }
 

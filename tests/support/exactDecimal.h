@@ -4,6 +4,8 @@
 // 64-bit significand and the binary exponent. A slow but independent reference for the
 // number text conversions: it uses neither the C library's conversions nor the module's.
 
+#include "floatEnv.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,17 +51,17 @@ struct Expansion {
     std::uint64_t q = 0; // 10^17 <= q < 10^18
     int exponent = 0;
 };
-Expansion Expand18(long double x);
+Expansion Expand18(Extended x);
 
 // The texts built from the expansion: general form with 15 significant digits, and the
 // fixed form with `decimals` places (0 and up). Zero and values below the normal range
 // read as zero; infinities and NaNs are not handled.
-std::string GeneralText(long double x, char separator);
-std::string FixedText(long double x, int decimals, char separator);
+std::string GeneralText(Extended x, char separator);
+std::string FixedText(Extended x, int decimals, char separator);
 
 // The value nearest to `digits` (decimal digits, read as an integer) times 10^power,
 // ties to even, with the sign; false when it rounds past the largest finite value. Values
 // below half the smallest denormal are zero.
-bool NearestValue(bool negative, const std::string& digits, long long power, long double& value);
+bool NearestValue(bool negative, const std::string& digits, long long power, Extended& value);
 
 } // namespace exact

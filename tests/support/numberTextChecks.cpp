@@ -12,17 +12,13 @@
 
 namespace {
 
-bool SameBits(long double a, long double b) {
-    return std::memcmp(&a, &b, 10) == 0;
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 // Whether the decimal text is accepted, the syntax and then the range of its value, and
 // the value it stands for.
-bool DecimalAccepted(const std::string& s, char sep, long double& value) {
+bool DecimalAccepted(const std::string& s, char sep, Extended& value) {
     std::size_t at = 0;
     auto peek = [&](char c) { return at < s.size() && s[at] == c; };
     while (peek(' '))
@@ -98,9 +94,9 @@ bool IntAccepted(const std::string& s, std::int32_t& value) {
 }
 
 // A text of the general form reads back as the same text.
-std::string ReformatFinding(long double value) {
+std::string ReformatFinding(Extended value) {
     const std::string text = NumberToText(value);
-    long double again;
+    Extended again;
     try {
         again = TextToNumber(text);
     } catch (const EConvertError&) {
@@ -108,14 +104,14 @@ std::string ReformatFinding(long double value) {
     }
     // The smallest normals round to a 15-digit text below the normal range, which reads as
     // a denormal, and denormals are written as 0.
-    if (again != 0 && std::fabs(again) < LDBL_MIN) return {};
+    if (again != 0 && again.belowNormal()) return {};
     if (NumberToText(again) != text) return "formatted text '" + text + "' reads back differently";
     return {};
 }
 
-std::string Hex(long double x) {
+std::string Hex(Extended x) {
     std::ostringstream out; // the classic locale, whatever the C library's
-    out << std::hexfloat << x;
+    out << std::hex << x.signExponent() << ':' << x.mantissa();
     return out.str();
 }
 
@@ -130,19 +126,19 @@ std::string numberTextFinding(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     const auto finding = [&](const std::string& what) { return what + ": '" + text + "'"; };
 
-    long double expected = 0;
+    Extended expected = 0;
     const bool accepted = DecimalAccepted(text, sep, expected);
-    const long double a = TextToNumberOr(text, 1.5L);
-    const long double b = TextToNumberOr(text, -2.5L);
+    const Extended a = TextToNumberOr(text, 1.5);
+    const Extended b = TextToNumberOr(text, -2.5);
     const bool parsed = SameBits(a, b);
-    if (!parsed && !(SameBits(a, 1.5L) && SameBits(b, -2.5L)))
+    if (!parsed && !(SameBits(a, 1.5) && SameBits(b, -2.5)))
         return finding("fallback not returned as given");
     if (parsed != accepted)
         return finding(accepted ? "valid text rejected" : "invalid text accepted");
     if (parsed && !SameBits(a, expected))
         return finding("parsed as " + Hex(a) + ", the nearest value is " + Hex(expected));
     try {
-        const long double v = TextToNumber(text);
+        const Extended v = TextToNumber(text);
         if (!parsed) return finding("no error for a text that fails");
         if (!SameBits(v, a)) return finding("TextToNumber and TextToNumberOr differ");
     } catch (const EConvertError& e) {
