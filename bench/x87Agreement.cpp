@@ -343,18 +343,9 @@ std::string typed(char sep, int maxExponent) {
 // The arguments the table's sines take: the angles, then sin(angle) times the phase constant.
 void addSineArguments(const PatternInputs& in, SineCount& count) {
     try {
-        const Extended pi = 3.14159265358979323851_ext;
-        const double particleMass = (in.mass * 9.1e-31_ext).toDouble();
-        const double slitWidth = (1e-9_ext * in.width.toDouble()).toDouble();
-        double speed =
-            in.automatic ? (Extended(in.maxima) * 6.6e-37_ext / particleMass / slitWidth / 1.1_ext)
-                               .toDouble()
-                         : in.speed.toDouble();
-        speed = (Extended(speed) * 1000).toDouble();
-        const double momentum = (Extended(particleMass) * speed * 1e34_ext).toDouble();
-        const Extended k = pi * slitWidth * momentum / 6.034_ext;
+        const Extended k = patternPhase(in);
         for (int angle = 1; angle <= 99; ++angle) {
-            const Extended theta = Extended(angle) / 180 * pi;
+            const Extended theta = Extended(angle) / 180 * patternPi;
             count.add(theta);
             const Extended beta = Sin(theta) * k;
             if (beta.isFinite()) count.add(beta);

@@ -15,8 +15,7 @@ other=${2:-}
 particles=${KAVALUN_LONG_RUN:-1000000}
 . scripts/deps.sh
 ensure_packages
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVALUN_BENCH=ON >/dev/null
-cmake --build "$build" --target windowBench -j"$(nproc)" >/dev/null
+build_target windowBench "$build" -DKAVALUN_BENCH=ON
 
 tmp=$(mktemp -d)
 pids=()

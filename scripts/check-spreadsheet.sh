@@ -11,8 +11,7 @@ cd "$(dirname "$0")/.."
 KAVALUN_PACKAGES+=(libreoffice-calc libreoffice-l10n-cs python3-uno)
 ensure_packages
 ensure_comma_locale
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target lessonFiles -j"$(nproc)" >/dev/null
+build_target lessonFiles
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -43,6 +43,14 @@ build_tree() { # dir, extra cmake arguments...
     cmake --build "$dir" -j"$(nproc)"
 }
 
+# Configures an optimised build (default folder build/release) and builds one target quietly.
+build_target() { # target [folder [extra cmake arguments...]]
+    local target=$1 dir=${2:-build/release}
+    shift $(($# < 2 ? $# : 2))
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake --build "$dir" --target "$target" -j"$(nproc)" >/dev/null
+}
+
 # Starts Xvfb (1280 x 1024 unless another size is given) on a free display and exports DISPLAY;
 # the server's pid is left in XVFB_PID and its log in the given scratch folder. The caller ends
 # the server.

@@ -6,8 +6,7 @@ out=$(realpath -m "${1:-$(dirname "$0")/../docs/face-sheet.png}")
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 ensure_packages
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target faceSheet -j"$(nproc)" >/dev/null
+build_target faceSheet
 mkdir -p "$(dirname "$out")"
 QT_QPA_PLATFORM=offscreen build/release/tests/faceSheet "$out"
 echo "Wrote $out"

@@ -12,8 +12,7 @@ KAVALUN_PACKAGES+=(imagemagick python3-matplotlib fonts-dejavu-core)
 KAVALUN_PACKAGES+=(libreoffice-calc libreoffice-l10n-cs python3-uno)
 ensure_packages
 ensure_comma_locale
-cmake -S . -B build/guide -DCMAKE_BUILD_TYPE=Release -DKAVALUN_BENCH=OFF >/dev/null
-cmake --build build/guide --target kavalun -j"$(nproc)" >/dev/null
+build_target kavalun build/guide -DKAVALUN_BENCH=OFF
 
 mkdir -p "$out"
 tmp=$(mktemp -d)
@@ -198,30 +197,26 @@ wx=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]
 wy=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\2/p')
 convert "$tmp/menu.png" -crop "260x122+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
     +repage -strip "$out/nabidka.png"
-xdotool key Down Return # the first item saves the histogram
-sleep 1.5
+# Types the file's name into the save dialog that the menu's item opened, and waits for the file.
+save_as() { # file, what it is
+    sleep 1.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+    for _ in $(seq 50); do
+        [ -s "$1" ] && break
+        sleep 0.1
+    done
+    [ -s "$1" ] || { echo "The program wrote no $2" >&2; exit 1; }
+}
 csv=$(realpath -m "$out/priklad.csv")
 rm -f "$csv"
-xdotool key ctrl+a
-xdotool type --delay 20 "$csv"
-xdotool key Return
-for _ in $(seq 50); do
-    [ -s "$csv" ] && break
-    sleep 0.1
-done
-[ -s "$csv" ] || { echo "The program wrote no CSV" >&2; exit 1; }
+xdotool key Down Return # the first item saves the histogram
+save_as "$csv" CSV
 xdotool mousemove --window "$win" "${background_xy[@]}" click 3
 sleep 0.7
 xdotool key Down Down Return # the second item saves the workbook
-sleep 1.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$tmp/priklad.xlsx"
-xdotool key Return
-for _ in $(seq 50); do
-    [ -s "$tmp/priklad.xlsx" ] && break
-    sleep 0.1
-done
-[ -s "$tmp/priklad.xlsx" ] || { echo "The program wrote no workbook" >&2; exit 1; }
+save_as "$tmp/priklad.xlsx" workbook
 stop_program
 /usr/bin/python3 scripts/guide-plot.py "$csv" "$out/graf.png"
 /usr/bin/python3 scripts/calc-check.py chart "$tmp/priklad.xlsx" "$tmp/sesit.png"

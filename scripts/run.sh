@@ -4,8 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 ensure_packages
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target kavalun -j"$(nproc)" >/dev/null
+build_target kavalun
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "kavalun: no display to show the window on; start it from a desktop session, or under a virtual one: xvfb-run -s '-screen 0 1280x1024x24' scripts/run.sh" >&2
     exit 1

@@ -9,8 +9,7 @@ cd "$(dirname "$0")/.."
 . scripts/deps.sh
 KAVALUN_PACKAGES+=(imagemagick)
 ensure_packages
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target kavalun -j"$(nproc)" >/dev/null
+build_target kavalun
 
 mkdir -p "$out"
 tmp=$(mktemp -d)
