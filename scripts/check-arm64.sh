@@ -31,7 +31,7 @@ apt_arm64=(-o APT::Architecture=arm64 -o APT::Architectures=arm64
 # What the build and the window tests link, with everything they depend on, and the font the
 # window's layout is measured with.
 packages=(qt6-base-dev libgl-dev libgtest-dev libx11-dev libc6-dev libstdc++-12-dev fonts-liberation
-    libxlsxwriter-dev)
+    libxlsxwriter-dev zlib1g-dev)
 if [ "$(cat "$sysroot/.complete" 2>/dev/null)" != "${packages[*]}" ]; then
     apt-get "${apt_arm64[@]}" update -qq
     apt-get "${apt_arm64[@]}" install -y -qq --download-only "${packages[@]}" >/dev/null
@@ -70,4 +70,6 @@ file "$scratch/build/app/kavalun"
 
 # The numeric tests and the window tests (headless, offscreen); the end-to-end tests need a
 # display server for the program and are left to x86-64.
-ctest --test-dir "$scratch/build" --output-on-failure -E 'E2e|wayland|x87Agreement'
+# qemu-user refuses the clone with which QProcess starts the workbook's reader ("fork failure").
+GTEST_FILTER=-LessonExportTest.WorkbookHoldsTheRunTheFormulaAndTheChart \
+    ctest --test-dir "$scratch/build" --output-on-failure -E 'E2e|wayland|x87Agreement'

@@ -418,7 +418,7 @@ TEST_F(LessonExportTest, WorkbookHoldsTheRunTheFormulaAndTheChart) {
     // An independent reader of the file.
     QProcess reader;
     reader.start("/usr/bin/python3", {KAVALUN_TEST_SUPPORT "/readWorkbook.py", path});
-    ASSERT_TRUE(reader.waitForFinished(60000));
+    ASSERT_TRUE(reader.waitForFinished(60000)) << reader.errorString().toStdString();
     ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
     const QJsonObject book = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
     const QJsonObject cells = book["cells"].toObject();
