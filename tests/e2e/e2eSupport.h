@@ -83,7 +83,8 @@ protected:
     void SetUp() override {
         const char* exe = std::getenv("KAVALUN_EXE");
         ASSERT_NE(exe, nullptr) << "KAVALUN_EXE names the program";
-        // Xvfb picks a free display and writes its number to the pipe.
+        // Xvfb picks a free display and writes its number to the pipe; it must not reset when a
+        // short-lived client (xdotool) leaves before the program has connected.
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         posix_spawn_file_actions_t actions;
@@ -92,7 +93,7 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
         FServer = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                         "1280x1024x24", "-nolisten", "tcp"},
+                         "1280x1024x24", "-nolisten", "tcp", "-noreset"},
                         {}, &actions);
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
