@@ -204,8 +204,10 @@ void PixelCanvas::rectangle(int left, int top, int right, int bottom) {
     const qint64 width = pen();
     // Only the rows that can be visible: a rectangle may be far taller than the image.
     const qint64 y0 = std::max<qint64>(tp, 0), y1 = std::min<qint64>(b, t.height);
+    // A rectangle without logical inside (two pixels high or wide) has none in device pixels.
+    const bool rows = bottom - top > 2, columns = right - left > 2;
     for (qint64 y = y0; y < y1; ++y) {
-        if (y < tp + width || y >= b - width) {
+        if (!rows || !columns || y < tp + width || y >= b - width) {
             fillSpan(t, y, l, r, color);
             continue;
         }

@@ -47,6 +47,8 @@ public:
     void intersectClip(const QRect& rect);
     void removeClip();
     bool hasClip() const { return FHasClip; }
+    // The bounds of the clip region, in device pixels.
+    QRect clipBounds() const { return FClip.boundingRect(); }
 
     QPoint penPosition() const { return FPosition; }
     void moveTo(int x, int y) { FPosition = QPoint(x, y); }
