@@ -201,3 +201,36 @@ TEST(DeviceScaleSpin, FacesHoldDeviceDrawnSymmetricGlyphs) {
 }
 
 } // namespace
+
+namespace {
+
+// A window moved to a screen with another ratio gets a drawing of that screen's device
+// pixels. Runs where ctest gives two screens of different ratios.
+TEST(DeviceScaleScreens, TheDrawingFollowsTheWindowToAScreenOfAnotherRatio) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2 || screens[0]->devicePixelRatio() == screens[1]->devicePixelRatio())
+        GTEST_SKIP() << "needs two screens of different ratios";
+    QWidget window;
+    window.resize(400, 300);
+    WindowCanvas canvas(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (QScreen* screen : {screens[1], screens[0], screens[1]}) {
+        const qreal ratio = screen->devicePixelRatio();
+        SCOPED_TRACE("ratio " + std::to_string(ratio));
+        window.move(screen->geometry().topLeft() + QPoint(50, 50));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.devicePixelRatioF() == ratio; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.image()->devicePixelRatio() == ratio; }));
+        EXPECT_EQ(canvas.image()->size(), QSize(400, 300) * ratio);
+        canvas.setPenColor(Qt::black);
+        canvas.moveTo(10, 20);
+        canvas.lineTo(300, 20);
+        // A horizontal line as thick as the ratio, at the ratio's rows.
+        for (int y = 0; y < 60; ++y)
+            EXPECT_EQ(canvas.image()->pixel(int(100 * ratio), y) == black,
+                      y >= 20 * ratio && y < 20 * ratio + ratio)
+                << "row " << y;
+    }
+}
+
+} // namespace
