@@ -24,9 +24,10 @@ QRect PixelCanvas::toDevice(const QRect& logical) const {
 }
 
 void PixelCanvas::setClip(const QRegion& region) {
-    FClip = QRegion();
-    for (const QRect& r : region)
-        FClip += toDevice(r);
+    FClip = FScale == 1 ? region : QRegion();
+    if (FScale != 1)
+        for (const QRect& r : region)
+            FClip += toDevice(r);
     FHasClip = true;
 }
 
