@@ -154,43 +154,41 @@ void PixelCanvas::lineTo(int x, int y) {
     const std::int64_t major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
     // Ties break toward the minor step for x-major lines going up and y-major lines going left.
     const int bias = (xMajor && dy < 0) || (!xMajor && dx < 0) ? 1 : 0;
-    std::int64_t err = 2 * minor - major;
-    std::int64_t px = fromX, py = fromY;
     const QRgb color = FPen.rgba();
     const Target t = target();
+    // Each step is pen() pixels across the line: a wider span for a y-major line, the line
+    // again one row lower for an x-major one.
     const int width = pen();
-    // The pixels of one row go out as one span, thickened downward (x-major) or to the right.
-    const auto flush = [&](std::int64_t row, std::int64_t left, std::int64_t right) {
-        if (xMajor)
-            for (int k = 0; k < width; ++k)
-                fillSpan(t, row + k, left, right + 1, color);
-        else
-            fillSpan(t, row, left, right + width, color);
-    };
-    std::int64_t runY = py, runLeft = px, runRight = px;
-    for (std::int64_t i = 0; i < steps; ++i) {
-        if (py != runY) {
-            flush(runY, runLeft, runRight);
-            runY = py;
-            runLeft = runRight = px;
-        } else {
-            runLeft = std::min(runLeft, px);
-            runRight = std::max(runRight, px);
-        }
-        if (err + bias > 0) {
+    const std::int64_t extra = xMajor ? 1 : width;
+    for (int copy = 0; copy < (xMajor ? width : 1); ++copy) {
+        std::int64_t err = 2 * minor - major;
+        std::int64_t px = fromX, py = fromY + copy;
+        // The pixels of one row go out as one span.
+        std::int64_t runY = py, runLeft = px, runRight = px;
+        for (std::int64_t i = 0; i < steps; ++i) {
+            if (py != runY) {
+                fillSpan(t, runY, runLeft, runRight + extra, color);
+                runY = py;
+                runLeft = runRight = px;
+            } else {
+                runLeft = std::min(runLeft, px);
+                runRight = std::max(runRight, px);
+            }
+            if (err + bias > 0) {
+                if (xMajor)
+                    py += sy;
+                else
+                    px += sx;
+                err -= 2 * major;
+            }
+            err += 2 * minor;
             if (xMajor)
-                py += sy;
-            else
                 px += sx;
-            err -= 2 * major;
+            else
+                py += sy;
         }
-        err += 2 * minor;
-        if (xMajor)
-            px += sx;
-        else
-            py += sy;
+        fillSpan(t, runY, runLeft, runRight + extra, color);
     }
-    flush(runY, runLeft, runRight);
     const int reach = FScale == 1 ? 1 : 2;
     changed(QRect(from, FPosition).normalized().adjusted(-1, -1, reach, reach));
 }
