@@ -197,7 +197,10 @@ void PixelCanvas::rectangle(int left, int top, int right, int bottom) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (left == right || top == bottom || !FImage) return;
-    const qint64 l = toDevice(left), r = toDevice(right), tp = toDevice(top), b = toDevice(bottom);
+    // Placed at its corner's device position and sized by its own scaled size, so rectangles of
+    // one logical size (a histogram's bars) are all of one device size.
+    const qint64 l = toDevice(left), tp = toDevice(top);
+    const qint64 r = l + toDevice(qint64(right) - left), b = tp + toDevice(qint64(bottom) - top);
     const QRgb color = FPen.rgba(), brush = FBrush.rgba();
     const Target t = target();
     const qint64 width = pen();
@@ -215,8 +218,10 @@ void PixelCanvas::rectangle(int left, int top, int right, int bottom) {
         fillSpan(t, y, std::max(r - width, l), r, color);
     }
     const QRect bounds = logicalBounds();
-    const int x0 = std::max(left, 0), x1 = std::min(right, bounds.width());
-    const int ly0 = std::max(top, 0), ly1 = std::min(bottom, bounds.height());
+    // Scaled separately, the size may reach part of a logical pixel past the right or bottom.
+    const qint64 reach = FScale == 1 ? 0 : 1;
+    const int x0 = std::max(left, 0), x1 = int(std::min<qint64>(right + reach, bounds.width()));
+    const int ly0 = std::max(top, 0), ly1 = int(std::min<qint64>(bottom + reach, bounds.height()));
     changed(QRect(QPoint(x0, ly0), QPoint(x1 - 1, ly1 - 1)));
 }
 

@@ -14,9 +14,10 @@
 // Everything is clipped to the image and, when set, to a clip region.
 //
 // Coordinates are logical pixels. With a scale other than 1 the image holds device pixels:
-// a logical coordinate v lies at device round(v * scale), so rectangles, fills and clips
-// cover whole device rows and columns, and a one-pixel stroke (a line, an edge ring, a
-// glyph's pixel) is pen() device pixels wide everywhere, never alternating widths.
+// a logical coordinate v lies at device round(v * scale), so fills and clips cover whole
+// device rows and columns; a rectangle is as many device pixels as round(size * scale), so
+// equal rectangles stay equal; and a one-pixel stroke (a line, an edge ring) is pen()
+// device pixels wide everywhere, never alternating widths.
 class PixelCanvas {
 public:
     explicit PixelCanvas(QImage* image = nullptr) : FImage(image) {}
