@@ -9,8 +9,8 @@
 #include "pixelCanvas.h"
 #include "systemColors.h"
 #include "themeParts.h"
-#include "windowCanvas.h"
 #include "visualStyles.h"
+#include "windowCanvas.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -32,6 +32,13 @@ constexpr int stNormal = 1, stHot = 2, stPressed = 3;
 
 // Where the diagonal looks put their glyphs: centred in the upper-left and lower-right
 // quarters (halves to even), the up glyph shifted by `upOffset`, the down glyph by -1.
+// A face's size in device pixels.
+QSize faceSize(QSize logical, qreal ratio) {
+    if (ratio == 1) return logical;
+    return QSize(int(std::ceil(std::clamp(logical.width() * ratio, 0.0, double(INT_MAX / 2)))),
+                 int(std::ceil(std::clamp(logical.height() * ratio, 0.0, double(INT_MAX / 2)))));
+}
+
 std::pair<QPoint, QPoint> diagonalGlyphPositions(int w, int h, QSize up, QSize down, int upOffset) {
     const auto nearest = [](double v) { return int(RoundToInt(v)); };
     return {QPoint(nearest(w / 4.0 - up.width() / 2.0) + upOffset,
@@ -325,13 +332,14 @@ void TQuarnSpinButton::changeEvent(QEvent* event) {
 
 void TQuarnSpinButton::paintEvent(QPaintEvent*) {
     if (!isEnabled()) FPressActive = false;
-    if (FFacesSize != size() || FFacesStale) {
+    if (FFacesSize != size() || FFacesRatio != devicePixelRatioF() || FFacesStale) {
         try {
             RebuildFaces();
         } catch (...) {
             // A build that fails waits for the next change instead of failing (and showing
             // its error) again at every paint.
             FFacesSize = size();
+            FFacesRatio = devicePixelRatioF();
             FFacesStale = false;
             throw;
         }
@@ -349,17 +357,23 @@ void TQuarnSpinButton::paintEvent(QPaintEvent*) {
         face = &FBottomHotFace;
 
     QPainter painter(this);
-    if (face->size() == size())
-        painter.drawImage(0, 0, *face);
+    // Faces hold device pixels, so they are placed whole, one image pixel on one device pixel.
+    if (face->size() == faceSize(size(), FFacesRatio))
+        painter.drawImage(QPointF(0, 0), *face);
     else
         painter.fillRect(rect(), clBtnFace());
 }
 
 QImage TQuarnSpinButton::newFace() const {
-    const qint64 w = width(), h = height();
+    // The control's device pixels: drawn at the screen's resolution, not scaled up later.
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = faceSize(size(), ratio);
+    const qint64 w = device.width(), h = device.height();
     if (w <= 0 || h <= 0 || w * h > maxFacePixels) return QImage();
     QImage face(int(w), int(h), QImage::Format_RGB32);
-    if (!face.isNull()) face.fill(clBtnFace());
+    if (face.isNull()) return face;
+    face.setDevicePixelRatio(ratio);
+    face.fill(clBtnFace());
     return face;
 }
 
@@ -374,6 +388,7 @@ void TQuarnSpinButton::RebuildFaces() {
         BuildThemedDiagonalFaces();
     }
     FFacesSize = size();
+    FFacesRatio = devicePixelRatioF();
 }
 
 void TQuarnSpinButton::PaintClassicFace(QImage& face, TSpinHalf pressed) {
@@ -382,8 +397,9 @@ void TQuarnSpinButton::PaintClassicFace(QImage& face, TSpinHalf pressed) {
     face = newFace();
     if (face.isNull()) return;
     ClassicFaceState state{face, PixelCanvas(&face), pressed, EDGE_RAISED, EDGE_RAISED, up, down};
+    state.canvas.setScale(face.devicePixelRatio());
     state.canvas.setBrushColor(clBtnFace());
-    state.canvas.fillRect(face.rect());
+    state.canvas.fillRect(rect());
     if (FButtonStyle == sbsClassic)
         PaintClassicStacked(state);
     else
@@ -554,6 +570,7 @@ void TQuarnSpinButton::PaintThemedDiagonalFace(QImage& face, int topState, int b
         painter.drawImage(0, 0, scratch[bottomState - 1]);
     }
     PixelCanvas canvas(&face);
+    canvas.setScale(face.devicePixelRatio());
     WinRect r{0, 0, width(), height()};
     inflateRect(r, -1, -1);
     canvas.setPenColor(lines[0]);

@@ -109,6 +109,7 @@ private:
     TSpinButtonStyle FButtonStyle = sbsDefault;
 
     MouseCapture* FMouse = nullptr;
-    QSize FFacesSize; // the size the faces were last built for
+    QSize FFacesSize;      // the size the faces were last built for
+    qreal FFacesRatio = 1; // and the device pixel ratio
     bool FInPaint = false;
 };

@@ -3,8 +3,8 @@
 #include "pixelCanvas.h"
 #include "winRect.h"
 
-// The classic 3-D edge: up to two one-pixel rings along the chosen sides of a rectangle,
-// in the system colours.
+// The classic 3-D edge: up to two one-pixel rings (a line's pen wide on a scaled canvas)
+// along the chosen sides of a rectangle, in the system colours.
 enum : unsigned {
     BDR_RAISEDOUTER = 0x1,
     BDR_SUNKENOUTER = 0x2,

@@ -8,7 +8,7 @@
 // colour of its bottom-left pixel.
 QRgb transparentColor(const QImage& glyph);
 
-// Copies the glyph unscaled with its top-left corner at (x, y) through the canvas (image
-// bounds and clip apply), leaving the pixels of its transparent colour alone. A null or
-// empty glyph draws nothing.
+// Copies the glyph with its top-left corner at (x, y) through the canvas (image bounds and
+// clip apply), leaving the pixels of its transparent colour alone. On a scaled canvas it is
+// resampled to the ratio, mirror-symmetric as drawn. A null or empty glyph draws nothing.
 void drawTransparent(PixelCanvas& canvas, int x, int y, const QImage& glyph);

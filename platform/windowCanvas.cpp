@@ -8,7 +8,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace {
 
@@ -36,7 +38,8 @@ void postWipe(QWidget* window, const QRegion& area) {
 // until the run presents them.
 class CanvasOverlay : public QWidget {
 public:
-    CanvasOverlay(QWidget* window, QImage* image) : QWidget(window), FImage(image) {
+    CanvasOverlay(QWidget* window, PixelCanvas* canvas)
+        : QWidget(window), FCanvas(canvas), FImage(canvas->image()) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
@@ -49,6 +52,8 @@ public:
 
     int FPacingDepth = 0;
     std::function<void()> FBeforePresent;
+    // Called when the window's device pixel ratio no longer matches the image's.
+    std::function<void()> FRatioChanged;
     std::function<qint64()> FClock;
 
     qint64 now() const {
@@ -86,12 +91,20 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override {
+        if (FImage->devicePixelRatio() != devicePixelRatioF() && FRatioChanged) FRatioChanged();
         QPainter painter(this);
-        painter.drawImage(event->rect(), *FImage, event->rect());
+        if (FImage->devicePixelRatio() == 1)
+            painter.drawImage(event->rect(), *FImage, event->rect());
+        else // placed whole, so each image pixel lands on one device pixel; the paint clips it
+            painter.drawImage(QPointF(0, 0), *FImage);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != parentWidget()) return false;
+        if (event->type() == QEvent::ScreenChangeInternal && FRatioChanged) {
+            FRatioChanged();
+            return false;
+        }
         if (event->type() == wipeEventType) {
             wipe(static_cast<WipeEvent*>(event)->area());
             return true;
@@ -120,15 +133,18 @@ private:
     }
 
     void wipe(const QRegion& area) {
-        const QRegion region = area & FImage->rect();
-        QPainter painter(FImage);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : region)
-            painter.fillRect(r, Qt::transparent);
-        painter.end();
+        const QRegion region = area & rect();
+        for (const QRect& r : region) {
+            const QRect device = FCanvas->toDevice(r) & FImage->rect();
+            for (int y = device.top(); y <= device.bottom(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(FImage->scanLine(y));
+                std::fill(line + device.left(), line + device.right() + 1, QRgb(0));
+            }
+        }
         update(region);
     }
 
+    PixelCanvas* FCanvas;
     QImage* FImage;
     QTimer FStallCheck;
     qint64 FLastPresent = 0;
@@ -137,11 +153,26 @@ private:
     bool FDelivering = false;
 };
 
+namespace {
+
+// A transparent image of the window's client area in device pixels.
+QImage blankImage(const QWidget* window, qreal ratio) {
+    const QSize logical = window->size().expandedTo(QSize(1, 1));
+    QImage image(int(std::ceil(logical.width() * ratio)), int(std::ceil(logical.height() * ratio)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+} // namespace
+
 WindowCanvas::WindowCanvas(QWidget* window) : FWindow(window) {
-    FImage = QImage(window->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    FImage.fill(Qt::transparent);
+    setScale(window->devicePixelRatioF());
+    FImage = blankImage(window, scale());
     setImage(&FImage);
-    FOverlay = new CanvasOverlay(window, &FImage);
+    FOverlay = new CanvasOverlay(window, this);
+    FOverlay->FRatioChanged = [this] { followRatio(); };
     // Once the window is gone there is nothing to draw on.
     QObject::connect(FOverlay, &QObject::destroyed, FOverlay, [this] { setImage(nullptr); });
     FOverlay->setGeometry(window->rect());
@@ -167,17 +198,27 @@ void WindowCanvas::invalidate() {
 
 void WindowCanvas::resizeToWindow() {
     if (!FWindow || !FOverlay) return;
-    const QSize size = FWindow->size().expandedTo(QSize(1, 1));
-    if (size != FImage.size()) {
-        QImage resized(size, QImage::Format_ARGB32_Premultiplied);
-        resized.fill(Qt::transparent);
-        QPainter painter(&resized);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, FImage);
-        painter.end();
-        FImage = resized;
+    if (!followRatio()) {
+        QImage resized = blankImage(FWindow, scale());
+        if (resized.size() != FImage.size()) {
+            const int rows = std::min(resized.height(), FImage.height());
+            const qsizetype bytes = std::min(resized.bytesPerLine(), FImage.bytesPerLine());
+            for (int y = 0; y < rows; ++y)
+                std::copy_n(FImage.constScanLine(y), bytes, resized.scanLine(y));
+            FImage = resized;
+        }
     }
     FOverlay->setGeometry(FWindow->rect());
+}
+
+bool WindowCanvas::followRatio() {
+    if (!FWindow || FWindow->devicePixelRatioF() == scale()) return false;
+    // What was drawn cannot be carried over to other device pixels; the window repaints and so
+    // wipes it anyway.
+    setScale(FWindow->devicePixelRatioF());
+    FImage = blankImage(FWindow, scale());
+    FWindow->update();
+    return true;
 }
 
 void WindowCanvas::beginPacing() {

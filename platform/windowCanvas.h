@@ -32,7 +32,9 @@ public:
     // Invalidates the whole window: it repaints, and the drawing is wiped at the next
     // processing of pending events.
     void invalidate();
-    // Follows the window's client size, keeping what is drawn.
+    // Follows the window's client size, keeping what is drawn. The image holds the window's
+    // device pixels; when the window's device pixel ratio changes (another screen), it is
+    // made anew for the new ratio and the window repaints.
     void resizeToWindow();
 
     void beginPacing();
@@ -57,6 +59,9 @@ protected:
     void changed(const QRect& area) override;
 
 private:
+    // Makes the image anew when the window's device pixel ratio has changed; true if it did.
+    bool followRatio();
+
     QPointer<QWidget> FWindow;
     QPointer<CanvasOverlay> FOverlay;
     QImage FImage;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the window at the scales of school screens: starts the program on a virtual
-# display with Qt's scale factor 1, 1.5 and 2, presses "Start!" and captures the window
+# display with Qt's scale factor 1, 1.25, 1.5 and 2, presses "Start!" and captures the window
 # during the run, and once more at 2 on a 1280 x 1024 screen, which the window must fit.
 # Usage: scripts/scale-pictures.sh [FOLDER]   (default build/scales: scale-1.png, ...)
 set -euo pipefail
@@ -44,6 +44,7 @@ picture() { # scale, screen size, output name
 
 # Large enough for the whole window at 2.
 picture 1 2560x1600 scale-1.png
+picture 1.25 2560x1600 scale-1.25.png
 picture 1.5 2560x1600 scale-1.5.png
 picture 2 2560x1600 scale-2.png
 picture 2 1280x1024 scale-2-on-1280x1024.png
