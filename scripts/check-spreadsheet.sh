@@ -8,8 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-KAVALUN_PACKAGES+=(libreoffice-calc libreoffice-l10n-cs python3-uno)
-ensure_packages
+ensure_packages libreoffice-calc libreoffice-l10n-cs python3-uno
 ensure_comma_locale
 build_target lessonFiles
 

@@ -17,9 +17,9 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-ensure_packages() {
+ensure_packages() { # [packages a script needs besides these]
     local missing=()
-    for p in "${KAVALUN_PACKAGES[@]}"; do
+    for p in "${KAVALUN_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then

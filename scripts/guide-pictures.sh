@@ -8,9 +8,8 @@ set -euo pipefail
 out=$(realpath -m "${1:-$(dirname "$0")/../docs/navod}")
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-KAVALUN_PACKAGES+=(imagemagick python3-matplotlib fonts-dejavu-core)
-KAVALUN_PACKAGES+=(libreoffice-calc libreoffice-l10n-cs python3-uno)
-ensure_packages
+ensure_packages imagemagick python3-matplotlib fonts-dejavu-core libreoffice-calc libreoffice-l10n-cs \
+    python3-uno
 ensure_comma_locale
 build_target kavalun build/guide -DKAVALUN_BENCH=OFF
 

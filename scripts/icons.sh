@@ -6,8 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-KAVALUN_PACKAGES+=(imagemagick)
-ensure_packages
+ensure_packages imagemagick
 id=io.github.kavalun.OhybNaKavalun
 gcd() { if [ "$2" -eq 0 ]; then echo "$1"; else gcd "$2" $(($1 % $2)); fi; }
 for size in 16 32 48 64 128 256; do

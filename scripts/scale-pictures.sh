@@ -7,8 +7,7 @@ set -euo pipefail
 out=$(realpath -m "${1:-$(dirname "$0")/../build/scales}")
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-KAVALUN_PACKAGES+=(imagemagick)
-ensure_packages
+ensure_packages imagemagick
 build_target kavalun
 
 mkdir -p "$out"
