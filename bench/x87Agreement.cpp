@@ -14,6 +14,7 @@
 #include <cfloat>
 #include <chrono>
 #include <cmath>
+#include <compare>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -90,8 +91,13 @@ Extended operand(int near) {
 }
 
 // The program's fault rules as they stood on the x87: the hardware's result, then checked.
+// 'c' compares: -1, 0, 1, or 2 for unordered.
 const char* x87(char op, ld a, ld b, ld& r) {
     volatile ld va = a, vb = b;
+    if (op == 'c') {
+        r = std::isunordered(va, vb) ? 2 : va < vb ? -1 : va > vb ? 1 : 0;
+        return "";
+    }
     r = op == '+' ? va + vb : op == '-' ? va - vb : op == '*' ? va * vb : va / vb;
     if (op == '/' && b == 0 && std::isfinite(a) && a != 0) return "EZeroDivide";
     if (std::isnan(r) && !std::isnan(a) && !std::isnan(b)) return "EInvalidOp";
@@ -100,6 +106,11 @@ const char* x87(char op, ld a, ld b, ld& r) {
 }
 
 const char* software(char op, Extended a, Extended b, Extended& r) {
+    if (op == 'c') {
+        const std::partial_ordering order = a <=> b;
+        r = order == std::partial_ordering::unordered ? 2 : order < 0 ? -1 : order > 0 ? 1 : 0;
+        return "";
+    }
     try {
         r = op == '+' ? a + b : op == '-' ? a - b : op == '*' ? a * b : a / b;
     } catch (const EMathError& e) {
@@ -366,7 +377,7 @@ int main(int argc, char** argv) {
     const long tables = argc > 3 ? std::atol(argv[3]) : 100000L;
     bool failed = false;
 
-    for (char op : {'+', '-', '*', '/'}) {
+    for (char op : {'+', '-', '*', '/', 'c'}) {
         const auto start = std::chrono::steady_clock::now();
         const long bad = checkOperations(op, operations);
         std::printf("'%c': %ld operations, %ld disagreements (%.1f s)\n", op, operations, bad,

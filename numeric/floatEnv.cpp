@@ -302,7 +302,7 @@ Extended operator/(Extended a, Extended b) {
     return NoOverflow(Round(negative, x.e - y.e - 66, q, r != 0));
 }
 
-std::partial_ordering operator<=>(Extended a, Extended b) {
+std::partial_ordering Extended::compareAny(Extended a, Extended b) {
     if (a.isNaN() || b.isNaN()) return std::partial_ordering::unordered;
     const Unpacked x = Unpack(a), y = Unpack(b);
     if (x.m == 0 && y.m == 0) return std::partial_ordering::equivalent;
