@@ -73,12 +73,11 @@ std::string lessonCsv(const LessonRun& run, std::span<const std::int64_t> lower,
                       std::span<const std::int64_t> upper) {
     // The byte-order mark makes spreadsheets read the file as UTF-8, diacritics included.
     std::string out = "\xEF\xBB\xBF";
-    appendRow(out, {"Hmotnost částice (elektron = 1)", NumberToText(run.massInElectrons)});
-    appendRow(out, {"Šířka Kavalun [nm]", NumberToText(run.slitWidthNm)});
-    appendRow(out, {"Rychlost [km/s]", NumberToText(run.speedKmPerS)});
-    appendRow(out, {"Počet maxim", IntToText(run.maxCount)});
-    appendRow(out, {"Vystřelené částice", IntToText(run.particles)});
-    appendRow(out, {"Částice bez přihrádky (úhel do 1°)", IntToText(run.withoutBin)});
+    const std::string values[] = {NumberToText(run.massInElectrons), NumberToText(run.slitWidthNm),
+                                  NumberToText(run.speedKmPerS),     IntToText(run.maxCount),
+                                  IntToText(run.particles),          IntToText(run.withoutBin)};
+    for (int row = lpMass; row <= lpWithoutBin; ++row)
+        appendRow(out, {lessonParameterLabels[row], values[row]});
     out += "\r\n";
     appendRow(out,
               {"Přihrádka", "Úhel od [°]", "Úhel do [°]", "Pod středem", "Nad středem", "Celkem"});

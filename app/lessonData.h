@@ -20,6 +20,16 @@ struct LessonRun {
 
 constexpr int lessonBins = 99;
 
+// The labels of the files' parameter rows, in their order: what the writer puts and the reader
+// of a saved file looks for.
+enum LessonParameter { lpMass, lpSlit, lpSpeed, lpMaxima, lpParticles, lpWithoutBin };
+inline constexpr std::string_view lessonParameterLabels[] = {"Hmotnost částice (elektron = 1)",
+                                                             "Šířka Kavalun [nm]",
+                                                             "Rychlost [km/s]",
+                                                             "Počet maxim",
+                                                             "Vystřelené částice",
+                                                             "Částice bez přihrádky (úhel do 1°)"};
+
 // The number as the files give it: rounded to the 15 significant digits of the window's text.
 double lessonNumber(const Extended& value);
 

@@ -1,10 +1,14 @@
 #include "lessonExport.h"
 
+#include "expectedOverlay.h"
+#include "lessonSetups.h"
 #include "lessonWorkbook.h"
 #include "numberText.h"
+#include "projectorSize.h"
 #include "uFKavalun.h"
 #include "uNumberEdit.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -255,8 +259,39 @@ void LessonExport::showMenu(const QPoint& globalPos) {
     QAction* xlsx = menu.addAction(czech("Uložit jako sešit (XLSX)…"));
     QAction* png = menu.addAction(czech("Uložit obrázek okna…"));
     QAction* copy = menu.addAction(czech("Kopírovat obrázek okna"));
+    // For the lesson: a setup, the theory beside the bars, a size for the projector. After
+    // the saves, whose places the keyboard already knows.
+    menu.addSeparator();
+    QMenu* experiments = menu.addMenu(czech("Pokusy z návodu"));
+    for (const LessonExperiment& experiment : lessonExperiments()) {
+        const LessonSetup setup = experiment.setup;
+        connect(experiments->addAction(czech(experiment.name)), &QAction::triggered, this,
+                [this, setup] { applyLessonSetup(*FWindow, setup); });
+    }
+    QAction* load = menu.addAction(czech("Načíst parametry ze souboru…"));
+    menu.addSeparator();
+    QAction* expected = menu.addAction(czech("Zobrazit očekávané rozdělení"));
+    expected->setCheckable(true);
+    expected->setChecked(ExpectedOverlay::shownIn(*FWindow));
+    connect(expected, &QAction::toggled, this,
+            [this](bool on) { ExpectedOverlay::of(*FWindow, true)->setShown(on); });
+    QMenu* sizes = menu.addMenu(czech("Velikost pro projektor"));
+    auto* sizeGroup = new QActionGroup(sizes);
+    for (const int percent : projectorSizes) {
+        QAction* size = sizes->addAction(QString::number(percent) + czech(" %"));
+        size->setCheckable(true);
+        size->setChecked(percent == currentSizePercent());
+        sizeGroup->addAction(size);
+        connect(size, &QAction::triggered, this, [this, percent] {
+            // Takes effect when pending events are next processed, after the menu has gone.
+            QMetaObject::invokeMethod(
+                this, [this, percent] { restartAtSize(*FWindow, percent); }, Qt::QueuedConnection);
+        });
+    }
     const QAction* chosen = menu.exec(globalPos);
-    if (chosen == csv)
+    if (chosen == load)
+        loadSetupAs();
+    else if (chosen == csv)
         saveCsvAs();
     else if (chosen == xlsx)
         saveWorkbookAs();
@@ -346,6 +381,7 @@ QString LessonExport::askPath(FileKind kind) {
         {"histogram.csv", "Uložit histogram jako CSV", "Tabulka CSV (*.csv)", "csv"},
         {"okno.png", "Uložit obrázek okna", "Obrázek PNG (*.png)", "png"},
         {"histogram.xlsx", "Uložit jako sešit (XLSX)", "Sešit XLSX (*.xlsx)", "xlsx"},
+        {"", "Načíst parametry ze souboru", "Tabulka CSV uložená programem (*.csv)", "csv"},
     };
     const Kind& chosen = kinds[int(kind)];
     const QString suggestion = QDir(startFolder()).filePath(QString::fromLatin1(chosen.name));
@@ -354,8 +390,9 @@ QString LessonExport::askPath(FileKind kind) {
         path = chooseFileSeam()(kind, suggestion);
     } else {
         SaveDialog dialog(this, czech(chosen.title));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
+        const bool loading = kind == FileKind::CsvToLoad;
+        dialog.setAcceptMode(loading ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dialog.setFileMode(loading ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dialog.setNameFilter(czech(chosen.filter));
         dialog.setDefaultSuffix(QString::fromLatin1(chosen.suffix));
         dialog.selectFile(suggestion);

@@ -26,7 +26,7 @@ class LessonExport : public QObject {
 public:
     explicit LessonExport(TForm1* window);
 
-    enum class FileKind { Csv, Png, Xlsx };
+    enum class FileKind { Csv, Png, Xlsx, CsvToLoad };
     // Tests answer the file dialog: the path chosen for `suggestion` (the folder and name
     // the dialog would start with), or empty for Cancel. An empty function restores it.
     using ChooseFile = std::function<QString(FileKind kind, const QString& suggestion)>;
@@ -46,6 +46,12 @@ public:
     bool saveCsv(const QString& path);
     bool saveWorkbook(const QString& path);
     bool savePicture(const QString& path);
+
+    // Asks for a CSV file the program saved and sets the fields from its parameters.
+    void loadSetupAs();
+    // False when the file is not one of ours or holds a bad value, which the error box tells;
+    // the fields are then as they were.
+    bool loadSetup(const QString& path);
 
     void showMenu(const QPoint& globalPos);
 

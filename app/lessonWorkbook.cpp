@@ -56,20 +56,16 @@ std::string writeLessonWorkbook(const char* file, const char* scratchFolder, con
     format_set_bold(wrapped);
     format_set_text_wrap(wrapped);
 
-    const struct {
-        const char* label;
-        double value;
-    } parameters[] = {
-        {"Hmotnost částice (elektron = 1)", lessonNumber(run.massInElectrons)},
-        {"Šířka Kavalun [nm]", lessonNumber(run.slitWidthNm)},
-        {"Rychlost [km/s]", lessonNumber(run.speedKmPerS)},
-        {"Počet maxim", double(run.maxCount)},
-        {"Vystřelené částice", double(run.particles)},
-        {"Částice bez přihrádky (úhel do 1°)", double(run.withoutBin)},
-    };
-    for (int row = 0; row < int(std::size(parameters)); ++row) {
-        worksheet_write_string(sheet, row, 0, parameters[row].label, nullptr);
-        worksheet_write_number(sheet, row, 1, parameters[row].value, nullptr);
+    const double parameters[] = {lessonNumber(run.massInElectrons),
+                                 lessonNumber(run.slitWidthNm),
+                                 lessonNumber(run.speedKmPerS),
+                                 double(run.maxCount),
+                                 double(run.particles),
+                                 double(run.withoutBin)};
+    for (int row = lpMass; row <= lpWithoutBin; ++row) {
+        // The labels are literals, so their views end where their texts do.
+        worksheet_write_string(sheet, row, 0, lessonParameterLabels[row].data(), nullptr);
+        worksheet_write_number(sheet, row, 1, parameters[row], nullptr);
     }
     const char* header[] = {"Přihrádka",   "Úhel od [°]",        "Úhel do [°]",
                             "Pod středem", "Nad středem",        "Celkem",

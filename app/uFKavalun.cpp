@@ -98,7 +98,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     // Rays and bars lie over everything created so far and under what follows.
     FCanvas = std::make_unique<WindowCanvas>(this);
     // A run counts thousands of particles a second but the screen shows one value a frame.
-    FCanvas->setBeforePresent([this] { showParticleCount(); });
+    FCanvas->setBeforePresent([this] {
+        showParticleCount();
+        if (AfterCounterShown) AfterCounterShown();
+    });
 
     Button1 = new QPushButton(QStringLiteral("Start!"), this);
     Button1->setGeometry(376, 104, 75, 25);
@@ -250,8 +253,8 @@ std::vector<std::string> TForm1::BuildPatternTable() {
 }
 
 void TForm1::RunSimulation() {
-    const std::vector<std::string> CumulativeTable = BuildPatternTable();
-    EmitParticles(CumulativeTable);
+    FPatternTable = BuildPatternTable();
+    EmitParticles(FPatternTable);
 }
 
 void TForm1::drawRay(const QColor& color) {

@@ -53,6 +53,8 @@ public:
     std::function<void()> AfterSeedRandom;
     // Called after each particle's pass, before the loop decides whether to go on.
     std::function<void()> AfterParticle;
+    // Called at every present of the drawing, after the counter has been brought up to date.
+    std::function<void()> AfterCounterShown;
 
     QPushButton* Button1;
     TShape* Shape1;
@@ -89,6 +91,8 @@ public:
     std::int32_t zoomDivisor() const { return FZoomDivisor; }
     std::int64_t particleCount() const { return FParticleCount; }
     WindowCanvas& canvas() const { return *FCanvas; }
+    // The last run's pattern table; empty before the first run.
+    const std::vector<std::string>& patternTable() const { return FPatternTable; }
 
     // The running sums of the intensity over 1 to 99 degrees, as 15-digit texts.
     std::vector<std::string> BuildPatternTable();
@@ -113,6 +117,7 @@ private:
     // The value Label1 is to show, and whether its caption still lags behind it.
     std::int64_t FCounterValue = 0;
     bool FCounterLags = false;
+    std::vector<std::string> FPatternTable;
     std::unique_ptr<WindowCanvas> FCanvas;
     OuterFrameFit* FFrameFit = nullptr;
 };

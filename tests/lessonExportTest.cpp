@@ -1,7 +1,10 @@
 #include "lessonExport.h"
 
 #include "application.h"
+#include "expectedOverlay.h"
+#include "lessonSetups.h"
 #include "numberText.h"
+#include "projectorSize.h"
 #include "random.h"
 #include "uFKavalun.h"
 #include "uNumberEdit.h"
@@ -209,6 +212,34 @@ protected:
         open();
         if (closer.isActive()) closePopup();
         return entries;
+    }
+
+    // Chooses the entry at `path` (a submenu's title, then its entry) from the window's menu.
+    void choose(const QStringList& path) {
+        bool found = false;
+        QTimer chooser;
+        QObject::connect(&chooser, &QTimer::timeout, [&] {
+            auto* top = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!top) return;
+            chooser.stop();
+            QMenu* menu = top;
+            for (const QString& text : path) {
+                QAction* entry = nullptr;
+                for (QAction* action : menu->actions())
+                    if (action->text() == text) entry = action;
+                if (!entry) break;
+                if (entry->menu()) {
+                    menu = entry->menu();
+                } else {
+                    found = true;
+                    entry->trigger();
+                }
+            }
+            top->close();
+        });
+        chooser.start(5);
+        lesson->showMenu(form->mapToGlobal(QPoint(40, 300)));
+        EXPECT_TRUE(found) << path.join(" > ").toStdString();
     }
 
     std::unique_ptr<TForm1> form;
@@ -528,7 +559,11 @@ TEST_F(LessonExportTest, MenuOpensFromTheWindowNotFromItsControls) {
     const QStringList ours = {QString::fromUtf8("Uložit histogram jako CSV…"),
                               QString::fromUtf8("Uložit jako sešit (XLSX)…"),
                               QString::fromUtf8("Uložit obrázek okna…"),
-                              QString::fromUtf8("Kopírovat obrázek okna")};
+                              QString::fromUtf8("Kopírovat obrázek okna"),
+                              QString::fromUtf8("Pokusy z návodu"),
+                              QString::fromUtf8("Načíst parametry ze souboru…"),
+                              QString::fromUtf8("Zobrazit očekávané rozdělení"),
+                              QString::fromUtf8("Velikost pro projektor")};
     QWindow* window = form->windowHandle();
     const auto rightClick = [&](QWidget* over) {
         return popupAfter([&] {
@@ -577,6 +612,231 @@ TEST_F(LessonExportTest, CtrlArrowsChangeThePaceFromEveryControl) {
     }
     QTest::keyClick(window, Qt::Key_Left);
     EXPECT_EQ(form->tbZoom->value(), 99) << "plain arrows still move the track bar";
+}
+
+TEST_F(LessonExportTest, GuideExperimentsSetTheFieldsWithoutStarting) {
+    // The guide's own headings, in its order, with the values each experiment asks for.
+    QFile guide(KAVALUN_TEST_SUPPORT "/../../docs/navod.md");
+    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+    QStringList headings;
+    for (const QString& line : QString::fromUtf8(guide.readAll()).split('\n'))
+        if (line.startsWith("### Pokus ")) headings << line.section(": ", 1);
+    const struct {
+        LessonSetup fields;
+    } rows[] = {
+        {{"1", "10", "3", "300", true}}, {{"2", "10", "3", "198", false}},
+        {{"1", "5", "3", "198", false}}, {{"1", "10", "5", "300", true}},
+        {{"1", "10", "3", "300", true}},
+    };
+    ASSERT_EQ(headings.size(), int(std::size(rows)));
+    const LessonSetup typed{"7", "8", "9", "11", false};
+    for (int i = 0; i < headings.size(); ++i) {
+        applyLessonSetup(*form, typed);
+        choose({QString::fromUtf8("Pokusy z návodu"), headings[i]});
+        EXPECT_EQ(lessonSetupOf(*form), rows[i].fields) << headings[i].toStdString();
+        EXPECT_EQ(form->neRychlost->isEnabled(), !rows[i].fields.automatic);
+        EXPECT_FALSE(form->running());
+        EXPECT_EQ(form->particleCount(), 0);
+    }
+}
+
+TEST_F(LessonExportTest, SavedCsvLoadsBackAndAnyOtherFileChangesNothing) {
+    const auto write = [&](const QString& name, const std::string& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), qint64(bytes.size()));
+        return file.fileName();
+    };
+    const std::string ours = "\xEF\xBB\xBFHmotnost částice (elektron = 1);2\r\nŠířka Kavalun "
+                             "[nm];\"4,5\"\r\nRychlost [km/s];198\r\nPočet maxim;3\r\n";
+    const struct Row {
+        const char* name;
+        std::string bytes; // empty: saved by the program after a run of these fields
+        LessonSetup fields;
+        const char* problem; // null: the file loads into the fields
+    } rows[] = {
+        {"typed speed", "", {"2", "5", "4", "198", false}, nullptr},
+        {"automatic speed", "", {"1,5", "10", "5", "220", true}, nullptr},
+        {"written by hand", ours, {"2", "4,5", "3", "198", false}, nullptr},
+        {"no byte-order mark, LF",
+         "Hmotnost částice (elektron = 1),1\nŠířka Kavalun [nm],10\n"
+         "Rychlost [km/s],\"197,802197802198\"\nPočet maxim,3\n",
+         {"1", "10", "3", "198", true},
+         nullptr},
+        {"foreign file", "a;b;c\r\n1;2;3\r\n", {}, "není tabulka uložená tímto programem"},
+        {"binary", std::string("\x89PNG\r\n\0\0", 10), {}, "není tabulka"},
+        {"row missing", ours.substr(0, ours.find("Rychlost")), {}, "na řádku 3"},
+        {"mass zero",
+         "Hmotnost částice (elektron = 1);0\r\n" + ours.substr(ours.find("Šíř")),
+         {},
+         "kladné číslo"},
+        {"slit not a number",
+         "Hmotnost částice (elektron = 1);1\r\nŠířka Kavalun [nm];x\r\n" +
+             ours.substr(ours.find("Rychlost")),
+         {},
+         "„x“"},
+        {"maxima not whole",
+         ours.substr(0, ours.find("Počet")) + "Počet maxim;2,5\r\n",
+         {},
+         "celé číslo"},
+        {"typed speed not whole",
+         "Hmotnost částice (elektron = 1);1\r\nŠířka Kavalun [nm];10\r\n"
+         "Rychlost [km/s];\"198,5\"\r\nPočet maxim;3\r\n",
+         {},
+         "celé číslo"},
+        {"missing file", "-", {}, "nelze otevřít"},
+    };
+    SetDecimalSeparator(',');
+    const LessonSetup before{"7", "8", "9", "11", false};
+    for (const Row& row : rows) {
+        boxes.clear();
+        QString path = dir.filePath("none.csv");
+        if (row.bytes.empty()) {
+            applyLessonSetup(*form, row.fields);
+            runParticles(50);
+            path = dir.filePath("saved.csv");
+            ASSERT_TRUE(lesson->saveCsv(path));
+        } else if (row.bytes != "-") {
+            path = write("file.csv", row.bytes);
+        }
+        applyLessonSetup(*form, before);
+        EXPECT_EQ(lesson->loadSetup(path), !row.problem) << row.name;
+        EXPECT_EQ(lessonSetupOf(*form), row.problem ? before : row.fields) << row.name;
+        ASSERT_EQ(boxes.size(), row.problem ? 1u : 0u) << row.name;
+        if (row.problem) {
+            EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8(row.problem)))
+                << row.name << ": " << boxes[0].text.toStdString();
+        }
+    }
+}
+
+TEST_F(LessonExportTest, ExpectedCountsAgreeWithTheWorkbook) {
+    for (const LessonSetup& fields : {LessonSetup{}, LessonSetup{"2", "10", "3", "198", false},
+                                      LessonSetup{"1", "5", "3", "198", false}}) {
+        applyLessonSetup(*form, fields);
+        runParticles(20000);
+        const DrawShares shares = drawSharesOf(form->patternTable());
+        const std::array<double, 99> overlay = expectedPerSide(shares, 20000);
+        std::vector<std::int64_t> totals;
+        for (int bin = 0; bin < lessonBins; ++bin)
+            totals.push_back(LowerCounts[bin] + UpperCounts[bin]);
+        const LessonFormula formula = lessonFormula(lessonRunOf(*form), totals);
+        std::vector<Extended> entries;
+        for (const std::string& entry : form->patternTable())
+            entries.push_back(TextToNumber(entry));
+        double inBins = 0, intensities = 0, overlayInBins = 0;
+        for (int bin = 0; bin < lessonFormulaBins; ++bin) {
+            inBins += double(totals[bin]);
+            intensities += formula.intensity[bin];
+            overlayInBins += 2 * overlay[bin];
+        }
+        EXPECT_EQ(overlay[98], 0) << "past the table";
+        for (int bin = 0; bin < lessonFormulaBins; ++bin) {
+            // The table's step is the workbook's intensity, to 6 digits wherever the intensity
+            // stands well above the 15-digit table's rounding (near a minimum it does not).
+            const double step = (entries[bin + 1] - entries[bin]).toDouble();
+            if (formula.intensity[bin] > 1e-7) {
+                EXPECT_NEAR(step, formula.intensity[bin], 1e-6 * formula.intensity[bin]) << bin;
+            }
+            // A run draws in thousandths: each bin holds a whole number of the draws, within one
+            // of a thousand times its intensity, so the shares, scaled to the particles in bins,
+            // differ from the workbook's by up to about three draws.
+            const double scaled = 2 * overlay[bin] * inBins / overlayInBins;
+            EXPECT_NEAR(scaled, formula.expected[bin], 3 * inBins / (1000 * intensities)) << bin;
+        }
+    }
+}
+
+TEST_F(LessonExportTest, ExpectedLineStandsInThePictureWhenShown) {
+    const QString entry = QString::fromUtf8("Zobrazit očekávané rozdělení");
+    const auto redIn = [](const QImage& picture) {
+        int red = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                red += picture.pixel(x, y) == qRgb(255, 0, 0);
+        return red;
+    };
+    runParticles(3000);
+    EXPECT_EQ(redIn(lesson->picture().toImage().convertToFormat(QImage::Format_RGB32)), 0);
+    choose({entry});
+    const QString path = dir.filePath("window.png");
+    ASSERT_TRUE(lesson->savePicture(path));
+    const QImage saved = QImage(path, "PNG").convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(redIn(saved), 200) << "a line through the bins of both sides";
+    // At bin 0 the line stands at the count it should have by now, at the zoom of the moment.
+    const double expected0 = expectedPerSide(drawSharesOf(form->patternTable()), 3000)[0];
+    const qreal ratio = saved.devicePixelRatio();
+    const int y = int((form->outerHeight() / 2 + 1) * ratio);
+    int reddest = -1;
+    for (int x = 0; x < saved.width(); ++x)
+        if (saved.pixel(x, y) == qRgb(255, 0, 0)) reddest = x;
+    EXPECT_NEAR(reddest / ratio, 500 + expected0, 2);
+    EXPECT_TRUE(boxes.empty());
+    choose({entry});
+    EXPECT_EQ(redIn(lesson->picture().toImage().convertToFormat(QImage::Format_RGB32)), 0);
+}
+
+TEST_F(LessonExportTest, ProjectorSizeStartsTheProgramAnewAfterAsking) {
+    struct Started {
+        QStringList arguments;
+        bool scaleFactor;
+    };
+    std::vector<Started> started;
+    std::vector<QString> asked;
+    bool answer = false, starts = true;
+    setStartProgram([&](const QString& program, const QStringList& arguments,
+                        const QProcessEnvironment& environment) {
+        EXPECT_EQ(program, QCoreApplication::applicationFilePath());
+        started.push_back({arguments, environment.contains("QT_SCALE_FACTOR")});
+        return starts;
+    });
+    setAskToGoOn([&](const QString& text) {
+        asked.push_back(text);
+        return answer;
+    });
+    TApplication::setErrorBox([&](const QString&, const QString& text) {
+        boxes.push_back({{}, text});
+    });
+    const bool scaled = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
+    const struct {
+        const char* name;
+        int particles;
+        bool answer, starts;
+        std::size_t questions;
+        bool restarted;
+    } rows[] = {
+        {"failed start", 0, false, false, 0, false},
+        {"fresh window", 0, false, true, 0, true},
+        {"histogram kept", 100, false, true, 1, false},
+        {"histogram given up", 100, true, true, 1, true},
+    };
+    for (const auto& row : rows) {
+        form = std::make_unique<TForm1>();
+        lesson = form->findChild<LessonExport*>();
+        form->show();
+        if (row.particles) runParticles(row.particles);
+        started.clear();
+        asked.clear();
+        boxes.clear();
+        answer = row.answer;
+        starts = row.starts;
+        choose({QString::fromUtf8("Velikost pro projektor"), QString::fromUtf8("150 %")});
+        QCoreApplication::processEvents(); // the restart waits for the menu to go
+        EXPECT_EQ(asked.size(), row.questions) << row.name;
+        if (!asked.empty()) {
+            EXPECT_TRUE(asked[0].contains(QString::fromUtf8("Běh se ukončí")));
+        }
+        EXPECT_EQ(started.size(), row.questions && !row.answer ? 0u : 1u) << row.name;
+        if (!started.empty()) {
+            EXPECT_EQ(started[0].arguments, QStringList{"--velikost=150"});
+            EXPECT_EQ(started[0].scaleFactor, scaled) << "the system's own scale handed on";
+        }
+        EXPECT_EQ(boxes.size(), row.starts ? 0u : 1u) << row.name;
+        EXPECT_EQ(form->isVisible(), !row.restarted) << row.name;
+        application()->resetTerminated();
+    }
+    setStartProgram({});
+    setAskToGoOn({});
 }
 
 } // namespace

@@ -1,0 +1,161 @@
+#include "expectedOverlay.h"
+
+#include "numberText.h"
+#include "uFKavalun.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QSlider>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// The bars start right of the screen's line at x 500; the layer covers only their side.
+constexpr int layerLeft = 495;
+
+} // namespace
+
+DrawShares drawSharesOf(const std::vector<std::string>& cumulativeTable) {
+    DrawShares shares;
+    std::vector<Extended> entries;
+    try {
+        for (const std::string& entry : cumulativeTable)
+            entries.push_back(TextToNumber(entry));
+    } catch (const std::exception&) {
+        return shares;
+    }
+    if (entries.empty() || entries.size() > 99) return shares;
+    // A run draws RandomBelow(n) / 1000 with n the last entry in thousandths; RandomBelow(0)
+    // is 0, one draw.
+    std::int32_t n = 0;
+    try {
+        n = static_cast<std::int32_t>(RoundToInt(entries.back() * 1000));
+    } catch (const std::exception&) {
+    }
+    shares.draws = n > 0 ? n : 1;
+    // The entries grow, so a draw's bin is k or more exactly when entry k lies below it: the
+    // draws of bin k are those above entry k and not above entry k + 1.
+    std::array<std::int64_t, 100> above{};
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        std::int64_t low = 0, high = shares.draws; // the first draw above the entry
+        while (low < high) {
+            const std::int64_t mid = (low + high) / 2;
+            if (entries[k] < Extended(std::int32_t(mid)) / 1000)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        above[k] = shares.draws - low;
+    }
+    for (std::size_t k = 0; k < entries.size(); ++k)
+        shares.perBin[k] = std::max<std::int64_t>(0, above[k] - above[k + 1]);
+    shares.perBin[99] = shares.draws - above[0];
+    return shares;
+}
+
+std::array<double, 99> expectedPerSide(const DrawShares& shares, std::int64_t particles) {
+    std::array<double, 99> expected{};
+    if (shares.draws <= 0) return expected;
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        expected[k] = double(particles) * double(shares.perBin[k]) / double(shares.draws) / 2;
+    return expected;
+}
+
+ExpectedOverlay* ExpectedOverlay::of(TForm1& window, bool make) {
+    auto* layer = window.findChild<ExpectedOverlay*>(QString(), Qt::FindDirectChildrenOnly);
+    return layer || !make ? layer : new ExpectedOverlay(window);
+}
+
+bool ExpectedOverlay::shownIn(TForm1& window) {
+    const ExpectedOverlay* layer = of(window, false);
+    return layer && !layer->isHidden();
+}
+
+ExpectedOverlay::ExpectedOverlay(TForm1& window) : QWidget(&window), FWindow(window) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+    window.installEventFilter(this);
+    // After the window's own handler, which sets the zoom divisor.
+    connect(window.tbZoom, &QSlider::valueChanged, this, [this] { refresh(); });
+}
+
+void ExpectedOverlay::setShown(bool on) {
+    if (on == !isHidden()) return;
+    if (on) {
+        setGeometry(layerLeft, 0, std::max(0, FWindow.width() - layerLeft), FWindow.height());
+        raise();
+        FDrawn.clear();
+        show();
+        FWindow.AfterCounterShown = [this] { refresh(); };
+        refresh();
+    } else {
+        FWindow.AfterCounterShown = {};
+        hide();
+    }
+}
+
+QPolygonF ExpectedOverlay::lineNow() {
+    if (FWindow.patternTable() != FTable) {
+        FTable = FWindow.patternTable();
+        FShares = drawSharesOf(FTable);
+    }
+    std::int64_t particles = OutsideTableCount;
+    for (int bin = 0; bin < 99; ++bin)
+        particles += LowerCounts[bin] + UpperCounts[bin];
+    if (particles == 0 || FShares.draws == 0) return {};
+    const std::array<double, 99> expected = expectedPerSide(FShares, particles);
+    const double middle = FWindow.outerHeight() / 2 + 1; // the middle of a bar's two rows
+    const double zoom = FWindow.zoomDivisor();
+    // Through the bins that can have hits (bin 98 lies past the table), from the top one
+    // above the centre down to the bottom one below it; bin 0 is one row for both sides.
+    QPolygonF points;
+    const auto at = [&](int side, int bin) {
+        points << QPointF(500 + std::min(expected[bin] / zoom, 1e6), middle + side * bin * 5);
+    };
+    for (int bin = 97; bin > 0; --bin)
+        at(-1, bin);
+    for (int bin = 0; bin <= 97; ++bin)
+        at(1, bin);
+    return points;
+}
+
+void ExpectedOverlay::refresh() {
+    if (isHidden()) return;
+    const QPolygonF now = lineNow();
+    QRegion dirty;
+    if (now.size() != FDrawn.size()) {
+        dirty = rect();
+    } else {
+        // Only where a segment was or now is: the line moves a little each frame.
+        for (qsizetype i = 0; i + 1 < now.size(); ++i) {
+            const QRectF span = QRectF(now[i], now[i + 1]).normalized() |
+                                QRectF(FDrawn[i], FDrawn[i + 1]).normalized();
+            dirty += span.toAlignedRect().adjusted(-2, -2, 2, 2).translated(-layerLeft, 0);
+        }
+    }
+    FDrawn = now;
+    update(dirty);
+}
+
+void ExpectedOverlay::paintEvent(QPaintEvent*) {
+    if (FDrawn.isEmpty()) return;
+    QPainter painter(this);
+    painter.translate(-layerLeft, 0);
+    // Red stands out from the black bars and from the button face behind them.
+    painter.setPen(QPen(Qt::red, 0));
+    painter.drawPolyline(FDrawn);
+}
+
+bool ExpectedOverlay::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &FWindow && event->type() == QEvent::Resize && !isHidden()) {
+        setGeometry(layerLeft, 0, std::max(0, FWindow.width() - layerLeft), FWindow.height());
+        // Once the window has taken its new height, which places the bars.
+        QMetaObject::invokeMethod(
+            this, [this] { refresh(); }, Qt::QueuedConnection);
+    }
+    return false;
+}
