@@ -1,6 +1,5 @@
 #include "expectedOverlay.h"
 
-#include "numberText.h"
 #include "uFKavalun.h"
 
 #include <QEvent>
@@ -8,7 +7,6 @@
 #include <QSlider>
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -17,49 +15,12 @@ constexpr int layerLeft = 495;
 
 } // namespace
 
-DrawShares drawSharesOf(const std::vector<std::string>& cumulativeTable) {
-    DrawShares shares;
-    std::vector<Extended> entries;
-    try {
-        for (const std::string& entry : cumulativeTable)
-            entries.push_back(TextToNumber(entry));
-    } catch (const std::exception&) {
-        return shares;
-    }
-    if (entries.empty() || entries.size() > 99) return shares;
-    // A run draws RandomBelow(n) / 1000 with n the last entry in thousandths; RandomBelow(0)
-    // is 0, one draw.
-    std::int32_t n = 0;
-    try {
-        n = static_cast<std::int32_t>(RoundToInt(entries.back() * 1000));
-    } catch (const std::exception&) {
-    }
-    shares.draws = n > 0 ? n : 1;
-    // The entries grow, so a draw's bin is k or more exactly when entry k lies below it: the
-    // draws of bin k are those above entry k and not above entry k + 1.
-    std::array<std::int64_t, 100> above{};
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        std::int64_t low = 0, high = shares.draws; // the first draw above the entry
-        while (low < high) {
-            const std::int64_t mid = (low + high) / 2;
-            if (entries[k] < Extended(std::int32_t(mid)) / 1000)
-                high = mid;
-            else
-                low = mid + 1;
-        }
-        above[k] = shares.draws - low;
-    }
-    for (std::size_t k = 0; k < entries.size(); ++k)
-        shares.perBin[k] = std::max<std::int64_t>(0, above[k] - above[k + 1]);
-    shares.perBin[99] = shares.draws - above[0];
-    return shares;
-}
-
-std::array<double, 99> expectedPerSide(const DrawShares& shares, std::int64_t particles) {
-    std::array<double, 99> expected{};
-    if (shares.draws <= 0) return expected;
+std::array<double, lessonBins> expectedPerSide(const PatternDraws& draws, const DrawsPerBin& perBin,
+                                               std::int64_t particles) {
+    std::array<double, lessonBins> expected{};
+    const double all = draws.count > 0 ? draws.count : 1; // RandomBelow(0) is the one draw 0
     for (std::size_t k = 0; k < expected.size(); ++k)
-        expected[k] = double(particles) * double(shares.perBin[k]) / double(shares.draws) / 2;
+        expected[k] = double(particles) * double(perBin[k]) / all / 2;
     return expected;
 }
 
@@ -99,15 +60,17 @@ void ExpectedOverlay::setShown(bool on) {
 }
 
 QPolygonF ExpectedOverlay::lineNow() {
-    if (FWindow.patternTable() != FTable) {
-        FTable = FWindow.patternTable();
-        FShares = drawSharesOf(FTable);
+    const std::optional<PatternDraws>& draws = FWindow.patternDraws();
+    if (!draws) return {};
+    if (draws->entries != FEntries) {
+        FEntries = draws->entries;
+        FPerBin = draws->perBin();
     }
     std::int64_t particles = OutsideTableCount;
     for (int bin = 0; bin < 99; ++bin)
         particles += LowerCounts[bin] + UpperCounts[bin];
-    if (particles == 0 || FShares.draws == 0) return {};
-    const std::array<double, 99> expected = expectedPerSide(FShares, particles);
+    if (particles == 0) return {};
+    const std::array<double, lessonBins> expected = expectedPerSide(*draws, FPerBin, particles);
     const double middle = FWindow.outerHeight() / 2 + 1; // the middle of a bar's two rows
     const double zoom = FWindow.zoomDivisor();
     // Through the bins that can have hits (bin 98 lies past the table), from the top one

@@ -1,25 +1,22 @@
 #pragma once
 
+#include "diffraction.h"
+#include "lessonData.h"
+
 #include <QPolygonF>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 class TForm1;
 
-// Of a run's equally likely draws, how many land in each bin 0..98 ([99]: in none), and how
-// many draws there are.
-struct DrawShares {
-    std::array<std::int64_t, 100> perBin{};
-    std::int64_t draws = 0;
-};
-DrawShares drawSharesOf(const std::vector<std::string>& cumulativeTable);
-
-// The count each bin should have on one side after `particles`: both sides are equally likely.
-std::array<double, 99> expectedPerSide(const DrawShares& shares, std::int64_t particles);
+// The count each bin should have on one side after `particles`: of the run's equally likely
+// draws, the share that falls into the bin, halved, since both sides are equally likely.
+using DrawsPerBin = std::array<std::int64_t, patternAngles + 1>;
+std::array<double, lessonBins> expectedPerSide(const PatternDraws& draws, const DrawsPerBin& perBin,
+                                               std::int64_t particles);
 
 // Beside the bars, a thin red line through the count each bin should have after the particles
 // fired so far, at the zoom of the moment. A layer over the drawing that the window's pictures
@@ -47,6 +44,7 @@ private:
 
     TForm1& FWindow;
     QPolygonF FDrawn;
-    std::vector<std::string> FTable;
-    DrawShares FShares;
+    // The draws per bin of the table they were counted for.
+    std::vector<Extended> FEntries;
+    DrawsPerBin FPerBin{};
 };

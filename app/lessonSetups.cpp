@@ -1,5 +1,6 @@
 #include "lessonSetups.h"
 
+#include "diffraction.h"
 #include "lessonData.h"
 #include "lessonExport.h"
 #include "numberText.h"
@@ -16,14 +17,13 @@
 
 namespace {
 
-// The speed in km/s that the check box's automatic choice gives these fields, computed step by
-// step as the run does and as the files give it.
+// The speed in km/s that the check box's automatic choice gives these fields, as the run
+// computes it and the files give it.
 double automaticSpeed(const Extended& mass, const Extended& slitNm, std::int32_t maxima) {
-    const double particleMass = (mass * 9.1e-31_ext).toDouble();
-    const double slit = (1e-9_ext * slitNm.toDouble()).toDouble();
-    const double speed =
-        (Extended(maxima) * 6.6e-37_ext / particleMass / slit / 1.1_ext).toDouble();
-    return lessonNumber(Extended((Extended(speed) * 1000).toDouble()) / 1000);
+    DiffractionRun run;
+    run.takeInputs({mass, slitNm, maxima, true, 0});
+    run.takeMomentum();
+    return lessonNumber(summaryOf(run).speedKmPerS);
 }
 
 // The fields of one row; a quoted field may hold the separator and doubled quotes.

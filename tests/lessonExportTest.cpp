@@ -122,12 +122,24 @@ TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
 TEST(LessonFormula, BeforeAnyRunEveryCellIsANumber) {
     // Everything is 0 then: beta 0 takes the limit 1 of (sin beta / beta)^2, not 0 / 0,
     // which the workbook could not store.
-    const LessonFormula formula = lessonFormula(LessonRun{}, {});
+    const LessonFormula formula = lessonFormula(RunSummary{}, {});
     ASSERT_EQ(formula.expected.size(), std::size_t(lessonFormulaBins));
     for (int bin = 0; bin < lessonFormulaBins; ++bin) {
         EXPECT_EQ(formula.intensity[bin], 1) << bin;
         EXPECT_EQ(formula.expected[bin], 0) << bin;
     }
+}
+
+TEST(LessonNumber, FilesGiveTheDigitsOfTheWindowsText) {
+    // Rounded to 18 digits and then half up, as the window's text rounds, this value parts
+    // from a correct rounding to 15 digits (…345): the CSV and the workbook must both say …346.
+    const Extended parted = TextToNumber("1.234567890123454999");
+    for (char separator : {'.', ','}) {
+        SetDecimalSeparator(separator);
+        EXPECT_EQ(lessonNumber(parted), TextToNumber(NumberToText(parted)).toDouble());
+        EXPECT_EQ(lessonNumber(parted), 1.23456789012346);
+    }
+    SetDecimalSeparator('.');
 }
 
 struct ShownBox {
@@ -458,7 +470,7 @@ TEST_F(LessonExportTest, WorkbookHoldsTheRunTheFormulaAndTheChart) {
         EXPECT_EQ(entry["type"].toString(), "n") << cell.toStdString();
         return entry["value"].toDouble(-1);
     };
-    const LessonRun run = lessonRunOf(*form);
+    const RunSummary run = summaryOf(RunRecord);
     const double parameters[] = {1, 10, 197.802197802198, 3, 3000, double(run.withoutBin)};
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(number(QString("B%1").arg(row + 1)), parameters[row])
@@ -632,11 +644,12 @@ TEST_F(LessonExportTest, GuideExperimentsSetTheFieldsWithoutStarting) {
     const LessonSetup typed{"7", "8", "9", "11", false};
     for (int i = 0; i < headings.size(); ++i) {
         applyLessonSetup(*form, typed);
+        const std::int64_t fired = form->particleCount();
         choose({QString::fromUtf8("Pokusy z návodu"), headings[i]});
         EXPECT_EQ(lessonSetupOf(*form), rows[i].fields) << headings[i].toStdString();
         EXPECT_EQ(form->neRychlost->isEnabled(), !rows[i].fields.automatic);
         EXPECT_FALSE(form->running());
-        EXPECT_EQ(form->particleCount(), 0);
+        EXPECT_EQ(form->particleCount(), fired);
     }
 }
 
@@ -715,15 +728,14 @@ TEST_F(LessonExportTest, ExpectedCountsAgreeWithTheWorkbook) {
                                       LessonSetup{"1", "5", "3", "198", false}}) {
         applyLessonSetup(*form, fields);
         runParticles(20000);
-        const DrawShares shares = drawSharesOf(form->patternTable());
-        const std::array<double, 99> overlay = expectedPerSide(shares, 20000);
+        const PatternDraws& draws = *form->patternDraws();
+        const std::array<double, lessonBins> overlay =
+            expectedPerSide(draws, draws.perBin(), 20000);
         std::vector<std::int64_t> totals;
         for (int bin = 0; bin < lessonBins; ++bin)
             totals.push_back(LowerCounts[bin] + UpperCounts[bin]);
-        const LessonFormula formula = lessonFormula(lessonRunOf(*form), totals);
-        std::vector<Extended> entries;
-        for (const std::string& entry : form->patternTable())
-            entries.push_back(TextToNumber(entry));
+        const LessonFormula formula = lessonFormula(summaryOf(RunRecord), totals);
+        const std::vector<Extended>& entries = draws.entries;
         double inBins = 0, intensities = 0, overlayInBins = 0;
         for (int bin = 0; bin < lessonFormulaBins; ++bin) {
             inBins += double(totals[bin]);
@@ -764,7 +776,8 @@ TEST_F(LessonExportTest, ExpectedLineStandsInThePictureWhenShown) {
     const QImage saved = QImage(path, "PNG").convertToFormat(QImage::Format_RGB32);
     EXPECT_GT(redIn(saved), 200) << "a line through the bins of both sides";
     // At bin 0 the line stands at the count it should have by now, at the zoom of the moment.
-    const double expected0 = expectedPerSide(drawSharesOf(form->patternTable()), 3000)[0];
+    const PatternDraws& draws = *form->patternDraws();
+    const double expected0 = expectedPerSide(draws, draws.perBin(), 3000)[0];
     const qreal ratio = saved.devicePixelRatio();
     const int y = int((form->outerHeight() / 2 + 1) * ratio);
     int reddest = -1;
@@ -814,6 +827,7 @@ TEST_F(LessonExportTest, ProjectorSizeStartsTheProgramAnewAfterAsking) {
         form = std::make_unique<TForm1>();
         lesson = form->findChild<LessonExport*>();
         form->show();
+        RunRecord.particles = 0; // as in a program just started
         if (row.particles) runParticles(row.particles);
         started.clear();
         asked.clear();
