@@ -3,6 +3,7 @@
 // QT_QPA_PLATFORM names, offscreen unless set: short batches from a fresh start, and one
 // long run as a lesson has it, where the central bars soon reach the window's edge.
 #include "application.h"
+#include "expectedOverlay.h"
 #include "uFKavalun.h"
 #include "uQuarnSpinEdit.h"
 
@@ -27,10 +28,17 @@ void BM_PatternTable(benchmark::State& state) {
 }
 BENCHMARK(BM_PatternTable);
 
+// With KAVALUN_BENCH_EXPECTED set, the runs show the expected counts beside the bars.
+void showWindow(TForm1& form) {
+    form.show();
+    if (qEnvironmentVariableIsSet("KAVALUN_BENCH_EXPECTED"))
+        ExpectedOverlay::of(form, true)->setShown(true);
+}
+
 // Fires a batch of particles at pace 0 and stops the run with the button.
 void fireParticles(benchmark::State& state, bool shown) {
     TForm1 form;
-    if (shown) form.show();
+    if (shown) showWindow(form);
     while (form.pace() > 0)
         form.QuarnSpinButton1TopClick(form.QuarnSpinButton1);
     const std::int64_t batch = state.range(0);
@@ -66,7 +74,7 @@ double processSeconds() {
 // falling slices.
 void longRun(benchmark::State& state, bool shown) {
     TForm1 form;
-    if (shown) form.show();
+    if (shown) showWindow(form);
     while (form.pace() > 0)
         form.QuarnSpinButton1TopClick(form.QuarnSpinButton1);
     const std::int64_t particles = state.range(0), slice = particles / 10;

@@ -7,7 +7,8 @@
 #   BUILD_DIR (default build/release) is configured and its windowBench built here;
 #   OTHER_BUILD_DIR, a windowBench built elsewhere (say, from an older commit), is measured
 #   in the same run for comparison.
-# KAVALUN_LONG_RUN sets the long run's length in particles (100000 or 1000000, the default).
+# KAVALUN_LONG_RUN sets the long run's length in particles (100000 or 1000000, the default);
+# KAVALUN_BENCH_EXPECTED=1 shows the expected counts beside the bars in the shown windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}

@@ -1,11 +1,15 @@
 // The drawing at the screen's device pixel ratio. ctest runs this file at 1 and, through
 // QT_SCALE_FACTOR, at 1.25, 1.5 and 2: every check below must hold at each of them.
 #include "support/distinctSystemColors.h"
+#include "systemColors.h"
+#include "uFKavalun.h"
 #include "uQuarnSpinEdit.h"
 #include "visualStyles.h"
 #include "windowCanvas.h"
 
+#include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <QtTest>
 
 #include <gtest/gtest.h>
@@ -236,6 +240,42 @@ TEST(DeviceScaleScreens, TheDrawingFollowsTheWindowToAScreenOfAnotherRatio) {
                       y >= 20 * ratio && y < 20 * ratio + ratio)
                 << "row " << y;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The whole window at the screen's ratio, as a projector shows it: within the screen, and its
+// picture made of the screen's own pixels. Bars and erased rays are whole device pixels, so
+// right of the screen line there is nothing but black and the button face, which a picture
+// drawn at 100 % and enlarged would blur.
+TEST(DeviceScaleWindow, TheWindowIsWholeAndSharp) {
+    TForm1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const qreal ratio = form.devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        ASSERT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    EXPECT_TRUE(form.screen()->availableGeometry().contains(form.windowHandle()->frameGeometry()));
+    while (form.pace() > 0)
+        form.QuarnSpinButton1TopClick(&form);
+    form.AfterParticle = [&] {
+        if (form.particleCount() == 2000 && form.running()) form.Button1->click();
+    };
+    form.Button1->click();
+    const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shot.size(), (QSizeF(form.size()) * ratio).toSize());
+    int dark = 0, other = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = int(std::ceil(501 * ratio)); x < shot.width(); ++x) {
+            const QRgb pixel = shot.pixel(x, y);
+            dark += pixel == black;
+            other += pixel != black && pixel != clBtnFace().rgb();
+        }
+    EXPECT_GT(dark, 0) << "bars are drawn";
+    EXPECT_EQ(other, 0) << "pixels blended by scaling";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "accessNotice.h"
 #include "application.h"
+#include "expectedOverlay.h"
 #include "lessonExport.h"
 #include "spinAccessible.h"
 #include "uFKavalun.h"
@@ -192,17 +193,38 @@ TEST_F(WindowAccessTest, CountIsAnnouncedAboutOnceASecondAndOnceAtTheEnd) {
 TEST_F(WindowAccessTest, WindowMenuHasAName) {
     auto* lesson = form->findChild<LessonExport*>();
     ASSERT_NE(lesson, nullptr);
-    QString name;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            name = QAccessible::queryAccessibleInterface(menu)->text(QAccessible::Name);
-            menu->close();
-        }
-    });
-    closer.start(5);
-    lesson->showMenu(form->mapToGlobal(QPoint(40, 300)));
-    EXPECT_EQ(name, QString::fromUtf8("Data a obrázky"));
+    // What a screen reader reads of the menu: its name, and each entry's name and whether it
+    // is checked (checkable entries only).
+    const auto readMenu = [&] {
+        QStringList read;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(menu);
+                read << shown->text(QAccessible::Name);
+                for (int i = 0; i < shown->childCount(); ++i) {
+                    const QAccessibleInterface* entry = shown->child(i);
+                    const QAccessible::State state = entry->state();
+                    if (entry->role() == QAccessible::Separator) continue;
+                    read << entry->text(QAccessible::Name) +
+                                (state.checkable ? (state.checked ? " [x]" : " [ ]") : "");
+                }
+                menu->close();
+            }
+        });
+        closer.start(5);
+        lesson->showMenu(form->mapToGlobal(QPoint(40, 300)));
+        return read;
+    };
+    const QStringList read = readMenu();
+    EXPECT_EQ(read.value(0), QString::fromUtf8("Data a obrázky"));
+    const char* const rows[] = {"Pokusy z návodu", "Načíst parametry ze souboru…",
+                                "Zobrazit očekávané rozdělení [ ]", "Velikost pro projektor"};
+    for (const char* row : rows)
+        EXPECT_TRUE(read.contains(QString::fromUtf8(row)))
+            << row << " in " << read.join(", ").toStdString();
+    ExpectedOverlay::of(*form, true)->setShown(true);
+    EXPECT_TRUE(readMenu().contains(QString::fromUtf8("Zobrazit očekávané rozdělení [x]")));
 }
 
 } // namespace

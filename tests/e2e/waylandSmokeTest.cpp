@@ -96,12 +96,13 @@ TEST_F(ProgramOnWeston, RunsStopsShowsTheMenuAndClosesWithoutAWarning) {
     }
     FProgram = -1;
     EXPECT_EQ(*status, 0);
-    EXPECT_EQ(readAll(steps), "shown on wayland\n"
-                              "particles\n"
-                              "stopped\n"
-                              "menu with 4 entries\n"
-                              "closing\n"
-                              "quit\n");
+    EXPECT_EQ(readAll(steps),
+              "shown on wayland\n"
+              "particles\n"
+              "stopped\n"
+              "menu with 10 entries\n" // four saves, two separators, four for the lesson
+              "closing\n"
+              "quit\n");
     EXPECT_EQ(readAll(output), "") << "nothing printed, no warning";
 }
 
