@@ -76,8 +76,12 @@ QPolygonF ExpectedOverlay::lineNow() {
     // Through the bins that can have hits (bin 98 lies past the table), from the top one
     // above the centre down to the bottom one below it; bin 0 is one row for both sides.
     QPolygonF points;
+    // On whole device pixels, so that a point that has not moved to another pixel draws the
+    // same pixels as before and needs no repaint.
+    const qreal ratio = devicePixelRatioF();
     const auto at = [&](int side, int bin) {
-        points << QPointF(500 + std::min(expected[bin] / zoom, 1e6), middle + side * bin * 5);
+        const QPointF point(500 + std::min(expected[bin] / zoom, 1e6), middle + side * bin * 5);
+        points << QPointF((point * ratio).toPoint()) / ratio;
     };
     for (int bin = 97; bin > 0; --bin)
         at(-1, bin);
@@ -93,15 +97,20 @@ void ExpectedOverlay::refresh() {
     if (now.size() != FDrawn.size()) {
         dirty = rect();
     } else {
-        // Only where a segment was or now is: the line moves a little each frame.
+        // Only where a segment was or now is, and only where it moved by a device pixel or
+        // within the window: the tails grow slowly and the peak soon leaves the window.
+        const qreal right = layerLeft + width();
         for (qsizetype i = 0; i + 1 < now.size(); ++i) {
+            if (now[i] == FDrawn[i] && now[i + 1] == FDrawn[i + 1]) continue;
+            if (std::min({now[i].x(), now[i + 1].x(), FDrawn[i].x(), FDrawn[i + 1].x()}) > right)
+                continue;
             const QRectF span = QRectF(now[i], now[i + 1]).normalized() |
                                 QRectF(FDrawn[i], FDrawn[i + 1]).normalized();
             dirty += span.toAlignedRect().adjusted(-2, -2, 2, 2).translated(-layerLeft, 0);
         }
     }
     FDrawn = now;
-    update(dirty);
+    if (!dirty.isEmpty()) update(dirty);
 }
 
 void ExpectedOverlay::paintEvent(QPaintEvent*) {

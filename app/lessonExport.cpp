@@ -170,8 +170,8 @@ public:
 
     void accept() override {
         const QFileInfo chosen(selectedFiles().value(0));
-        if (!chosen.fileName().isEmpty() && !chosen.isDir() && !chosen.exists() &&
-            nameTooLong(chosen)) {
+        if (acceptMode() == AcceptSave && !chosen.fileName().isEmpty() && !chosen.isDir() &&
+            !chosen.exists() && nameTooLong(chosen)) {
             FOwner->showError(this, failureText(chosen.filePath(), tooLongText(chosen),
                                                 czech("název nebyl přijat")));
             return;
