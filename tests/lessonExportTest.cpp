@@ -743,6 +743,9 @@ TEST_F(LessonExportTest, ExpectedCountsAgreeWithTheWorkbook) {
             overlayInBins += 2 * overlay[bin];
         }
         EXPECT_EQ(overlay[98], 0) << "past the table";
+        // In all, the line shows as many particles in bins as the run put there, within the
+        // spread of a fixed seed's run.
+        EXPECT_NEAR(overlayInBins, inBins, 5 * std::sqrt(inBins));
         for (int bin = 0; bin < lessonFormulaBins; ++bin) {
             // The table's step is the workbook's intensity, to 6 digits wherever the intensity
             // stands well above the 15-digit table's rounding (near a minimum it does not).
