@@ -47,8 +47,8 @@ std::string takeSizeOption(int& argc, char** argv) {
         int percent = 0;
         const auto [stop, error] = std::from_chars(text, end, percent);
         if (error != std::errc() || stop != end || percent < 100 || percent > 300)
-            return "velikost okna „" + std::string(text) +
-                   "“ neznám: zadejte celé procento od 100 do 300, například --velikost=150.";
+            return "neplatná velikost okna „" + std::string(text) +
+                   "“: zadejte celé procento od 100 do 300, například --velikost=150.";
         std::memmove(argv + i, argv + i + 1, sizeof(char*) * std::size_t(argc - i));
         --argc;
         --i;
