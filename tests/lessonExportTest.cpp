@@ -677,7 +677,7 @@ TEST_F(LessonExportTest, SavedCsvLoadsBackAndAnyOtherFileChangesNothing) {
          {"1", "10", "3", "198", true},
          nullptr},
         {"foreign file", "a;b;c\r\n1;2;3\r\n", {}, "není tabulka uložená tímto programem"},
-        {"binary", std::string("\x89PNG\r\n\0\0", 10), {}, "není tabulka"},
+        {"binary", std::string("\x89PNG\r\n\0\0", 8), {}, "není tabulka"},
         {"row missing", ours.substr(0, ours.find("Rychlost")), {}, "na řádku 3"},
         {"mass zero",
          "Hmotnost částice (elektron = 1);0\r\n" + ours.substr(ours.find("Šíř")),
