@@ -165,9 +165,12 @@ WriteAttempt writeUnderShortName(const QFileInfo& target, const QByteArray& byte
         errno = 0;
         bool whole = temporary.write(bytes) == bytes.size() &&
                      (!existing || temporary.setPermissions(target.permissions()));
-        temporary.close(); // unbuffered: nothing left to flush, but the close may still fail
-        whole = whole && temporary.error() == QFileDevice::NoError;
         attempt.error = errno;
+        temporary.close(); // unbuffered: nothing left to flush, but the close may still fail
+        if (whole && temporary.error() != QFileDevice::NoError) {
+            whole = false;
+            attempt.error = errno;
+        }
         if (whole && std::rename(QFile::encodeName(temporary.fileName()).constData(),
                                  QFile::encodeName(target.absoluteFilePath()).constData()) == 0)
             return attempt;
