@@ -52,7 +52,11 @@ void removeFoldersOfEndedRuns() {
         } else if (candidate.lastModified().secsTo(QDateTime::currentDateTime()) < 3600) {
             continue;
         }
-        folder.removeRecursively();
+        // The lock goes last, removed by its holder (it warns when it finds it gone).
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            if (name != lockName) folder.remove(name);
+        lock.unlock();
+        temporary.rmdir(candidate.fileName());
     }
 }
 
