@@ -24,7 +24,6 @@ rm -rf "$work" "$out/$name.msi" "$out/$name-portable.zip"
 mkdir -p "$work/$name-portable"
 stage=$work/$name-portable
 cp -r "$folder"/. "$stage"/
-cp LICENSE "$stage/LICENSE.txt"
 scripts/guide-html.py docs/navod.md "$stage/navod.html"
 cp -r docs/navod "$stage/"
 
