@@ -166,7 +166,9 @@ grep -q $'^ALLUSERS\t1' <(msiinfo export "$msi" Property) || fail "the MSI does 
     fail "the MSI's shortcuts are not in ProgramMenuFolder"
 [ -f "$menu/Ohyb na Kavalun.lnk" ] || menu="$c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 [ -f "$menu/Ohyb na Kavalun.lnk" ] || fail "no Start-menu entry in $menu"
-[ -f "$menu/Ohyb na Kavalun – návod pro učitele.lnk" ] || fail "no Start-menu entry for the guide in $menu"
+for entry in 'Ohyb na Kavalun – projektor' 'Ohyb na Kavalun – návod pro učitele'; do
+    [ -f "$menu/$entry.lnk" ] || fail "no Start-menu entry '$entry' in $menu"
+done
 ls "$menu" >"$evidence/start-menu.txt"
 echo "in ${menu#"$c/"}" >>"$evidence/start-menu.txt"
 wine reg query "$uninstall\\$code" | tr -d '\r' >"$evidence/uninstall-entry.txt"
