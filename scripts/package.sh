@@ -64,7 +64,14 @@ shlibs=${shlibs#shlibs:Depends=}
 printf 'string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", %s")\n' "$shlibs" >"$arm64/shlibs-depends.cmake"
 rm -f build/package/kavalun_*_arm64.deb
 log=$(cpack --config "$arm64"/CPackConfig.cmake -B build/package 2>&1) || { echo "$log" >&2; exit 1; }
-ls build/package/kavalun_*_arm64.deb
+arm64_deb=$(ls build/package/kavalun_*_arm64.deb)
+# The same files as the amd64 package, and Debian's checks of it: not one error or warning.
+files() { dpkg-deb -c "$1" | awk '{print $1, $6}'; }
+diff <(files build/package/kavalun_*_amd64.deb) <(files "$arm64_deb") >&2 ||
+    { echo "package: the arm64 package's files (>) differ from the amd64 one's (<)" >&2; exit 1; }
+lintian --fail-on error,warning "$arm64_deb" >"$arm64/lintian.log" 2>&1 && ! grep -qE '^[EW]: ' "$arm64/lintian.log" ||
+    { cat "$arm64/lintian.log" >&2; echo "package: lintian complained about $arm64_deb" >&2; exit 1; }
+echo "$arm64_deb"
 
 # The Windows packages, from the folder with kavalun.exe and everything it needs.
 if [ -z "${KAVALUN_WINDOWS_FOLDER:-}" ]; then
