@@ -101,8 +101,12 @@ display_version() { # product code
 
 # Count of black pixels in the histogram (x 501 to 800 of the client area) of the window.
 black_in_histogram() { # window
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    python3 - "$tmp/fb/Xvfb_screen0" "$X" "$Y" "$WIDTH" "$HEIGHT" <<'PY'
+    # xwininfo, not xdotool: under a window manager's frame xdotool's position is off by the frame.
+    local info
+    info=$(xwininfo -id "$1")
+    at() { sed -n "s/^ *$1: *\(-\?[0-9]*\)$/\1/p" <<<"$info"; }
+    python3 - "$tmp/fb/Xvfb_screen0" "$(at 'Absolute upper-left X')" "$(at 'Absolute upper-left Y')" \
+        "$(at Width)" "$(at Height)" <<'PY'
 import struct, sys
 path, x0, y0, width, height = sys.argv[1], *map(int, sys.argv[2:])
 data = open(path, "rb").read()
@@ -136,8 +140,10 @@ start_program() { # folder, what
     sleep 2
     kill -0 "$app" 2>/dev/null || fail "$2: the program ended by itself"
     if [ "${KAVALUN_STAND_IN:-0}" != 1 ]; then
+        # Xvfb draws the pointer into its framebuffer: it is kept off the histogram.
+        xdotool mousemove 0 0
         [ "$(black_in_histogram "$window")" -eq 0 ] || fail "$2: the histogram is not empty before Start!"
-        xdotool mousemove --window "$window" 413 116 click 1
+        xdotool mousemove --window "$window" 413 116 click 1 mousemove 0 0
         particles() { [ "$(black_in_histogram "$window")" -gt 20 ]; }
         poll 60 particles || fail "$2: no particles built up the histogram after Start!"
         say "$2: the program runs particles ($(black_in_histogram "$window") black pixels in the histogram)"
