@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by check-arm64.sh and package.sh: a private sysroot of Debian's arm64 packages and a
 # CMake toolchain file for it, in a scratch folder (default build/arm64).
 # The arm64 packages are fetched with a private apt state and unpacked into the sysroot: the
@@ -64,4 +65,5 @@ TOOLCHAIN
 }
 
 # moc and rcc are the host's; the libraries, headers and Qt's CMake files the sysroot's.
+# shellcheck disable=SC2034 # used by the scripts that source this
 ARM64_CMAKE_ARGS=(-DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)

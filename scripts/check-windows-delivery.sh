@@ -47,7 +47,8 @@ mkdir -p "$tmp/fb"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -fbdir "$tmp/fb" 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$tmp/display")
+DISPLAY=:$(cat "$tmp/display")
+export DISPLAY
 openbox >/dev/null 2>&1 &
 wm=$!
 
