@@ -7,7 +7,7 @@
 # writes nothing there.
 #   scripts/check-windows-delivery.sh [WINDOWS_FOLDER]
 # It makes the packages with windows-package.sh from WINDOWS_FOLDER (default: the folder of
-# build-windows.sh), and an older one, 0.9.0, from the same folder. With
+# build-windows.sh), an older one, 0.9.0, and the same version once more from the same folder. With
 # KAVALUN_STAND_IN=1 the folder holds a stand-in kavalun.exe, not the program: it is only
 # started, not asked for particles. The before/after listings stay in build/delivery-check/.
 set -euo pipefail
@@ -34,13 +34,17 @@ trap cleanup EXIT
 
 scripts/windows-package.sh ${1:+"$1"} "$version" "$tmp/new" >/dev/null
 scripts/windows-package.sh ${1:+"$1"} 0.9.0 "$tmp/old" >/dev/null
+scripts/windows-package.sh ${1:+"$1"} "$version" "$tmp/again" >/dev/null # rebuilt: a new product code
 msi=$tmp/new/kavalun-$version-x64.msi
 old_msi=$tmp/old/kavalun-0.9.0-x64.msi
 zip=$tmp/new/kavalun-$version-x64-portable.zip
 product_code() { msiinfo export "$1" Property | sed -n 's/^ProductCode\t\(.*\)\r\?$/\1/p' | tr -d '\r'; }
 code=$(product_code "$msi")
 old_code=$(product_code "$old_msi")
-[ -n "$code" ] && [ "$code" != "$old_code" ] || fail "the packages' product codes are '$code' and '$old_code'"
+again_msi=$tmp/again/kavalun-$version-x64.msi
+again_code=$(product_code "$again_msi")
+[ -n "$code" ] && [ "$code" != "$old_code" ] && [ "$code" != "$again_code" ] ||
+    fail "the packages' product codes are '$code', '$old_code' and '$again_code'"
 
 # A display with a window manager, as on a desktop; its framebuffer is a file to read pixels from.
 mkdir -p "$tmp/fb"
@@ -65,7 +69,7 @@ uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 # only what Wine changes by itself: the folder of Windows Installer's cache and the installer's
 # own empty keys, made at the first install (Windows always has them; anything of the program's
 # would be in or below them), and the video key that its display driver renames at every start
-# of a window program.
+# of a window program, with the date of the start.
 installer_keys=('[HKEY_LOCAL_MACHINE\Software\Classes\Installer]'
     '[HKEY_LOCAL_MACHINE\Software\Classes\Installer\Features]'
     '[HKEY_LOCAL_MACHINE\Software\Classes\Installer\Products]'
@@ -85,7 +89,13 @@ snapshot() { # name
     iconv -f UTF-16LE -t UTF-8 "$tmp/reg.reg" | tr -d '\r' |
         sed -E 's/(\\Video\\)\{[0-9a-fA-F-]+\}/\1{GUID}/g' |
         grep -v -x -F -f <(printf '%s\n' "${installer_keys[@]}") |
-        grep -v -E '^"DriverDateData"=|^$' >"$evidence/$1.reg"
+        grep -v -E '^"DriverDate(Data)?"=|^$' |
+        # One line per key and per value, the value's key before it, sorted: the renamed video
+        # key must not move the others.
+        awk '/\\$/ {part = part substr($0, 1, length($0) - 1); next}
+             {line = part $0; part = ""}
+             line ~ /^\[/ {key = line; print key; next}
+             {print key " " line}' | LC_ALL=C sort >"$evidence/$1.reg"
 }
 msiexec() { # /i or /x, package
     wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1 || fail "msiexec $1 $2 failed ($?)"
@@ -194,7 +204,8 @@ diff "$evidence/before.reg" "$evidence/removed.reg" >"$evidence/removed.reg.diff
     { cat "$evidence/removed.reg.diff"; fail "removal left registry entries (> above)"; }
 say "removed: drive C: and the registry as before ($(wc -l <"$evidence/before.files") paths, $(wc -l <"$evidence/before.reg") registry lines; installed there were $(diff "$evidence/before.files" "$evidence/installed.files" | grep -c '^>') more paths and $(diff "$evidence/before.reg" "$evidence/installed.reg" | grep -c '^>') more registry lines)"
 
-# 3. The older package, then the newer one over it: one installation, the newer.
+# 3. The older package, then the newer one over it: one installation, the newer; then the same
+# version rebuilt over that.
 msiexec /i "$old_msi"
 [ "$(display_version "$old_code")" = 0.9.0 ] || fail "the older package did not install"
 msiexec /i "$msi"
@@ -203,6 +214,13 @@ entries=$(uninstall_entries)
 [ "$(display_version "$code")" = "$version" ] || fail "after the upgrade $code has no DisplayVersion $version"
 [ -z "$(display_version "$old_code")" ] || fail "the older installation is still registered"
 say "upgrade from 0.9.0: one installation left, $code, DisplayVersion $version"
+# A rebuilt package of the same version replaces it as well.
+msiexec /i "$again_msi"
+entries=$(uninstall_entries)
+[ "$(echo "$entries" | grep -c .)" -eq 1 ] && [ "$(display_version "$again_code")" = "$version" ] ||
+    fail "after installing a rebuilt $version the uninstall entries are: $entries"
+say "the same version rebuilt: one installation left, $again_code"
+msi=$again_msi
 msiexec /x "$msi"
 snapshot upgraded-removed
 diff "$evidence/before.files" "$evidence/upgraded-removed.files" ||

@@ -47,12 +47,14 @@ PY
 cp dist/windows/kavalun.ico "$work/"
 (cd "$work" && wixl -a x64 -D Version="$version" -D AppDir="$name-portable" -D Icon=kavalun.ico \
     -D Win64=yes -o "$name.msi" "$OLDPWD/dist/windows/kavalun.wxs" files.wxs)
-# The Czech texts, in the tables' code page for Czech.
+# The Czech texts and what else wixl cannot write, in the tables' code page for Czech.
 printf '\r\n\r\n1250\t_ForceCodepage\r\n' >"$work/_ForceCodepage.idt"
 msibuild "$work/$name.msi" -i "$work/_ForceCodepage.idt"
+upgrade_code=$(msiinfo export "$work/$name.msi" Property | sed -n 's/^UpgradeCode\t\([^\r]*\).*/\1/p')
 while IFS= read -r query; do
-    [ -z "$query" ] || msibuild "$work/$name.msi" -q "$query"
-done <dist/windows/kavalun-cs.sql
+    query=${query//@VERSION@/$version}
+    [ -z "$query" ] || [[ $query == --* ]] || msibuild "$work/$name.msi" -q "${query//@UPGRADE_CODE@/$upgrade_code}"
+done <dist/windows/kavalun-tables.sql
 grep -q 'návod pro učitele' <(msiinfo export "$work/$name.msi" Shortcut) || fail "the Czech texts are not in the MSI"
 mv "$work/$name.msi" "$out/"
 
