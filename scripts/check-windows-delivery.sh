@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-ensure_packages wine wine64 msitools wixl zip unzip xvfb xdotool openbox
+ensure_packages wine wine64 msitools wixl zip unzip xvfb xdotool openbox wmctrl x11-utils
 fail() { echo "check-windows-delivery: $*" >&2; exit 1; }
 say() { echo "check-windows-delivery: $*"; }
 
@@ -141,7 +141,7 @@ poll() { # seconds, command...
     done
 }
 # Starts kavalun.exe from a folder: it must stay up and, the real program, fire particles from
-# "Start!" (the button's centre at 413, 116 of the client area) until it is closed.
+# "Start!" (the button's centre at 413, 116 of the client area), and end when its window is closed.
 start_program() { # folder, what
     wine "$(winepath -w "$1/kavalun.exe")" >"$tmp/program.log" 2>&1 &
     app=$!
@@ -161,7 +161,11 @@ start_program() { # folder, what
     else
         say "$2: the stand-in started and stayed up"
     fi
-    kill "$app" 2>/dev/null || true
+    # Closed as a user closes it, through the window manager: the program then removes its
+    # scratch folder (Qt's dialog history) from the temporary folder.
+    wmctrl -i -c "$window"
+    ended() { ! kill -0 "$app" 2>/dev/null; }
+    poll 60 ended || fail "$2: the program did not end when its window was closed"
     wait "$app" 2>/dev/null || true
     app=''
     wineserver -k 2>/dev/null || true
