@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QSlider>
@@ -29,6 +30,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -133,7 +135,61 @@ struct WriteAttempt {
     QString system;
 };
 
+// QSaveFile's temporary file takes the target's name and seven bytes more (".XXXXXX"), also
+// when it links an unnamed file in before renaming it over an existing one.
+bool besideNameTooLong(const QFileInfo& file) {
+    return QFile::encodeName(file.fileName()).size() + 7 > longestName(file);
+}
+
+// QSaveFile's promise under a short temporary name in the same folder, for a name that leaves
+// no room beside it: written whole, then renamed over the old file in one step.
+WriteAttempt writeUnderShortName(const QFileInfo& target, const QByteArray& bytes) {
+    WriteAttempt attempt;
+    const bool existing = target.exists();
+    QFile temporary;
+    errno = 0;
+    if (existing && !target.isWritable()) {
+        attempt.error = EACCES; // as QSaveFile refuses it
+    } else {
+        const QDir folder(target.absolutePath());
+        for (int tries = 0; tries < 64 && !attempt.opened; ++tries) {
+            const quint32 random = QRandomGenerator::global()->generate();
+            temporary.setFileName(
+                folder.filePath(QStringLiteral(".kavalun-%1").arg(random, 8, 16, QChar('0'))));
+            errno = 0;
+            // Over an old file, private until whole, then with the old file's permissions.
+            const auto mode = QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
+            attempt.opened = existing ? temporary.open(mode, QFile::ReadOwner | QFile::WriteOwner)
+                                      : temporary.open(mode);
+            if (!attempt.opened && errno != EEXIST) break;
+        }
+        attempt.error = errno;
+    }
+    if (attempt.opened) {
+        errno = 0;
+        bool whole = temporary.write(bytes) == bytes.size() &&
+                     (!existing || temporary.setPermissions(target.permissions()));
+        attempt.error = errno;
+        temporary.close(); // unbuffered: nothing left to flush, but the close may still fail
+        if (whole && temporary.error() != QFileDevice::NoError) {
+            whole = false;
+            attempt.error = errno;
+        }
+        if (whole && std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                                 QFile::encodeName(target.absoluteFilePath()).constData()) == 0)
+            return attempt;
+        if (whole) attempt.error = errno;
+        QFile::remove(temporary.fileName());
+    }
+    attempt.failed = true;
+    attempt.system = attempt.error ? qt_error_string(attempt.error) : temporary.errorString();
+    return attempt;
+}
+
 WriteAttempt writeWhole(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target = landingOf(path);
+    if (!nameTooLong(target) && besideNameTooLong(target))
+        return writeUnderShortName(target, bytes);
     // Written beside the target and renamed over it only when whole, so a failure leaves
     // neither a half-written file nor harm to the one that was there. Unbuffered, since a
     // buffered QSaveFile lets a failed last flush (full disk) pass as a successful commit.

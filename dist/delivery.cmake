@@ -20,9 +20,18 @@ foreach(pair "changelog;changelog" "kavalun.1;kavalun.1" "kavalun.cs.1;cs/kavalu
         DEPENDS ${KAVALUN_DIST}/${source} VERBATIM)
     list(APPEND KAVALUN_GZIPPED ${gzipped})
 endforeach()
-add_custom_target(kavalun_docs DEPENDS ${KAVALUN_GZIPPED})
+# The teacher's guide as one page beside its pictures, to read without the web.
+set(KAVALUN_GUIDE ${CMAKE_CURRENT_BINARY_DIR}/dist/navod.html)
+add_custom_command(OUTPUT ${KAVALUN_GUIDE}
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/guide-html.py ${CMAKE_CURRENT_SOURCE_DIR}/docs/navod.md
+        ${KAVALUN_GUIDE}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/scripts/guide-html.py ${CMAKE_CURRENT_SOURCE_DIR}/docs/navod.md
+    VERBATIM)
+add_custom_target(kavalun_docs DEPENDS ${KAVALUN_GZIPPED} ${KAVALUN_GUIDE})
 add_dependencies(kavalun kavalun_docs)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavalun)
+install(FILES ${KAVALUN_GUIDE} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavalun)
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/docs/navod DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavalun)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/kavalun.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dist/cs/kavalun.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/cs/man1)
 # The package needs only the executable built, not the tests and benchmarks.
@@ -49,6 +58,13 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 # Qt's dialogs, prompts and buttons in the user's language.
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-translations-l10n")
+# dpkg-shlibdeps cannot look into the sysroot of a cross-build: package.sh works out the
+# libraries' part of Depends from the sysroot's own packages and hands it over in this file.
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_NAME STREQUAL Linux AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+    set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/shlibs-depends.cmake)
+endif()
 # Debug symbols are no use to a teacher; the build leaves them in.
 set(CPACK_STRIP_FILES ON)
 include(CPack)

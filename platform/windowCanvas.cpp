@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -93,10 +94,12 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         if (FImage->devicePixelRatio() != devicePixelRatioF() && FRatioChanged) FRatioChanged();
         QPainter painter(this);
-        if (FImage->devicePixelRatio() == 1)
-            painter.drawImage(event->rect(), *FImage, event->rect());
-        else // placed whole, so each image pixel lands on one device pixel; the paint clips it
+        if (FImage->devicePixelRatio() == 1) {
+            const QRect area = event->rect() & FImage->rect(); // the image may end before
+            painter.drawImage(area, *FImage, area);
+        } else { // placed whole, so each image pixel lands on one device pixel; the paint clips it
             painter.drawImage(QPointF(0, 0), *FImage);
+        }
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -155,11 +158,62 @@ private:
 
 namespace {
 
-// A transparent image of the window's client area in device pixels.
+// All screens together: the logical size of the rectangle they span, and the highest ratio.
+struct ScreensExtent {
+    QSize logical;
+    qreal ratio = 1;
+};
+
+ScreensExtent screensExtent() {
+    QRect united;
+    ScreensExtent all;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        united |= screen->geometry();
+        all.ratio = std::max(all.ratio, screen->devicePixelRatio());
+    }
+    all.logical = united.size();
+    return all;
+}
+
+// No more of a window than all its screens together can show at once.
+QSize largestCanvas() {
+    const ScreensExtent all = screensExtent();
+    // Without a screen, an 8K screen's pixels; whatever the screens claim, at most 1 GiB.
+    if (all.logical.isEmpty()) return QSize(7680, 4320);
+    return QSize(int(std::ceil(all.logical.width() * all.ratio)),
+                 int(std::ceil(all.logical.height() * all.ratio)))
+        .boundedTo(QSize(16384, 16384));
+}
+
+// Qt paints a window whole, also where no screen shows it (at 32767 x 32767, 4 GiB): the
+// window manager is asked to keep the window within the screens, as they come and go.
+void keepWithinScreens(QWidget* window, QObject* context) {
+    const auto limit = [window = QPointer<QWidget>(window)] {
+        const QSize logical = screensExtent().logical;
+        if (window && !logical.isEmpty()) window->setMaximumSize(logical);
+    };
+    const auto follow = [context, limit](const QScreen* screen) {
+        QObject::connect(screen, &QScreen::virtualGeometryChanged, context, limit);
+    };
+    for (const QScreen* screen : QGuiApplication::screens())
+        follow(screen);
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app) return;
+    QObject::connect(app, &QGuiApplication::screenAdded, context, [follow, limit](QScreen* added) {
+        follow(added);
+        limit();
+    });
+    QObject::connect(app, &QGuiApplication::screenRemoved, context, limit);
+    limit();
+}
+
+// A transparent image of the window's client area in device pixels, from its top left corner
+// as far as the screens reach.
 QImage blankImage(const QWidget* window, qreal ratio) {
     const QSize logical = window->size().expandedTo(QSize(1, 1));
-    QImage image(int(std::ceil(logical.width() * ratio)), int(std::ceil(logical.height() * ratio)),
-                 QImage::Format_ARGB32_Premultiplied);
+    const QSize device(int(std::ceil(logical.width() * ratio)),
+                       int(std::ceil(logical.height() * ratio)));
+    QImage image(device.boundedTo(largestCanvas()), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     return image;
@@ -175,6 +229,7 @@ WindowCanvas::WindowCanvas(QWidget* window) : FWindow(window) {
     FOverlay->FRatioChanged = [this] { followRatio(); };
     // Once the window is gone there is nothing to draw on.
     QObject::connect(FOverlay, &QObject::destroyed, FOverlay, [this] { setImage(nullptr); });
+    keepWithinScreens(window, FOverlay);
     FOverlay->setGeometry(window->rect());
     FOverlay->raise();
     FOverlay->show();
@@ -198,6 +253,9 @@ void WindowCanvas::invalidate() {
 
 void WindowCanvas::resizeToWindow() {
     if (!FWindow || !FOverlay) return;
+    // Without a window manager, or with one that ignores the maximum, it is set here.
+    const QSize within = FWindow->size().boundedTo(FWindow->maximumSize());
+    if (FWindow->isWindow() && within != FWindow->size()) FWindow->resize(within);
     if (!followRatio()) {
         QImage resized = blankImage(FWindow, scale());
         if (resized.size() != FImage.size()) {

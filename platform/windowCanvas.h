@@ -34,7 +34,9 @@ public:
     void invalidate();
     // Follows the window's client size, keeping what is drawn. The image holds the window's
     // device pixels; when the window's device pixel ratio changes (another screen), it is
-    // made anew for the new ratio and the window repaints.
+    // made anew for the new ratio and the window repaints. The window is kept within the
+    // rectangle that its screens span (its maximum size, set again here should the window
+    // manager ignore it), and the image never reaches beyond it.
     void resizeToWindow();
 
     void beginPacing();

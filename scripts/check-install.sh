@@ -12,7 +12,8 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 
 sizes=(16 32 48 64 128 256)
 expected=$(printf '%s\n' usr/bin/kavalun usr/share/applications/$id.desktop \
-    usr/share/doc/kavalun/copyright usr/share/doc/kavalun/changelog.gz \
+    usr/share/doc/kavalun/copyright usr/share/doc/kavalun/changelog.gz usr/share/doc/kavalun/navod.html \
+    $(cd docs && find navod -type f | sed 's|^|usr/share/doc/kavalun/|') \
     usr/share/man/man1/kavalun.1.gz usr/share/man/cs/man1/kavalun.1.gz \
     usr/share/metainfo/$id.metainfo.xml \
     usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/$id.png | sort)

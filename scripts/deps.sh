@@ -10,7 +10,7 @@ KAVALUN_PACKAGES=(
     desktop-file-utils appstream dpkg-dev file
     libxlsxwriter-dev python3-openpyxl
     qt6-translations-l10n dbus at-spi2-core python3-pyatspi lintian
-    g++-aarch64-linux-gnu qemu-user googletest
+    g++-aarch64-linux-gnu qemu-user googletest python3-markdown
 )
 
 as_root() {

@@ -421,10 +421,13 @@ private:
 
 TEST_F(LessonExportTest, WriteStoppedPartWayKeepsTheOldFile) {
     runParticles(200);
+    // The longest name the system takes leaves no room for a temporary name beside it.
+    const QString data("data"), longest = QString(251, 'a') + ".csv";
     for (const Kind kind : {Csv, Png, Xlsx}) {
-        for (const bool existing : {true, false}) {
+        for (const auto& [name, existing] : {std::pair(data, true), std::pair(data, false),
+                                             std::pair(longest, true), std::pair(longest, false)}) {
             QTemporaryDir folder;
-            const QString path = folder.filePath("data");
+            const QString path = folder.filePath(name);
             if (existing) {
                 QFile old(path);
                 ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -439,10 +442,15 @@ TEST_F(LessonExportTest, WriteStoppedPartWayKeepsTheOldFile) {
             EXPECT_TRUE(boxes[0].text.contains(QString::fromUtf8("větší, než systém dovoluje")))
                 << boxes[0].text.toStdString();
             EXPECT_EQ(readFile(path), existing ? "kept" : "-") << kind;
-            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
-                      existing ? QStringList{"data"} : QStringList{})
+            const QDir::Filters files = QDir::Files | QDir::Hidden;
+            EXPECT_EQ(QDir(folder.path()).entryList(files),
+                      existing ? QStringList{name} : QStringList{})
                 << "no stray file";
+            boxes.clear();
             EXPECT_TRUE(save(kind, path)) << "without the limit";
+            EXPECT_TRUE(boxes.empty()) << boxes[0].text.toStdString();
+            EXPECT_GT(readFile(path).size(), 256u) << "the old bytes replaced";
+            EXPECT_EQ(QDir(folder.path()).entryList(files), QStringList{name});
         }
     }
 }

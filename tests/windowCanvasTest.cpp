@@ -1,11 +1,14 @@
 #include "windowCanvas.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -129,6 +132,62 @@ TEST_F(WindowCanvasTest, KeepsTheDrawingWhenTheWindowGrows) {
     QCoreApplication::processEvents();
     EXPECT_EQ(onScreen(20, 80), red);
     EXPECT_EQ(onScreen(250, 120), red);
+}
+
+// A main window: its drawing follows every resize.
+class Form : public QWidget {
+public:
+    std::unique_ptr<WindowCanvas> canvas;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (canvas) canvas->resizeToWindow();
+    }
+};
+
+qint64 residentMiB() {
+    QFile statm("/proc/self/statm");
+    const QList<QByteArray> pages =
+        statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
+    return pages.size() > 1 ? pages[1].toLongLong() * sysconf(_SC_PAGESIZE) >> 20 : -1;
+}
+
+TEST(WindowCanvasSize, AHugeWindowTakesNoMoreThanTheScreensShow) {
+    const QSize screens = QGuiApplication::primaryScreen()->virtualSize();
+    const qint64 before = residentMiB();
+    // 32767 x 32767 asked of the window, forced on it as a window manager that ignores its
+    // maximum would, and taken by a hidden window without a maximum (4 GiB unbounded).
+    enum How { Asked, Forced, Unlimited };
+    for (const How how : {Asked, Forced, Unlimited}) {
+        Form form;
+        form.resize(200, 100);
+        form.canvas = std::make_unique<WindowCanvas>(&form);
+        if (how == Unlimited) form.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (how != Unlimited) {
+            form.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        }
+        form.canvas->setPenColor(Qt::red);
+        form.canvas->moveTo(0, 15);
+        form.canvas->lineTo(200, 15);
+        if (how == Forced)
+            form.windowHandle()->resize(32767, 32767);
+        else
+            form.resize(32767, 32767);
+        QCoreApplication::processEvents();
+        form.canvas->resizeToWindow(); // a hidden window gets no resize event
+        form.canvas->moveTo(0, 32000); // beyond the image: clipped
+        form.canvas->lineTo(32767, 32000);
+        EXPECT_EQ(form.size(), how == Unlimited ? QSize(32767, 32767) : screens) << how;
+        EXPECT_EQ(form.canvas->image()->size(), screens) << how;
+        EXPECT_EQ(form.canvas->image()->pixel(20, 15), red) << how << ": the drawing is kept";
+        if (how != Unlimited) {
+            QCoreApplication::processEvents();
+            EXPECT_EQ(form.screen()->grabWindow(form.winId()).toImage().pixel(20, 15), red) << how;
+        }
+    }
+    EXPECT_LT(residentMiB() - before, 200);
 }
 
 TEST(WindowCanvasLifetime, NothingIsDrawnOnceTheWindowIsGone) {
