@@ -5,7 +5,6 @@
 
 std::uint32_t ClockSeed() {
     LARGE_INTEGER count{};
-    if (QueryPerformanceCounter(&count))
-        return static_cast<std::uint32_t>(count.LowPart);
+    if (QueryPerformanceCounter(&count)) return static_cast<std::uint32_t>(count.LowPart);
     return static_cast<std::uint32_t>(GetTickCount());
 }

@@ -4,7 +4,9 @@
 
 std::uint32_t RandomState = 0;
 
-void SeedRandom() { RandomState = ClockSeed(); }
+void SeedRandom() {
+    RandomState = ClockSeed();
+}
 
 std::int32_t RandomBelow(std::int32_t n) {
     // Unsigned arithmetic throughout: the step wraps modulo 2^32 and a negative n is
