@@ -1,5 +1,6 @@
 #include "lessonExport.h"
 
+#include "fileError.h"
 #include "lessonWorkbook.h"
 #include "numberText.h"
 #include "uFKavalun.h"
@@ -22,10 +23,6 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <cerrno>
-#include <climits>
-#include <unistd.h>
 
 namespace {
 
@@ -70,17 +67,19 @@ QString folderOf(const QFileInfo& file) {
     return QDir::toNativeSeparators(canonical.isEmpty() ? file.absolutePath() : canonical);
 }
 
-// The longest file name in bytes that the folder takes.
+// The longest file name that the folder takes, in the units of fileNameLength.
 int longestName(const QFileInfo& file) {
-    const long system = pathconf(QFile::encodeName(file.absolutePath()).constData(), _PC_NAME_MAX);
-    return int(system > 0 ? system : NAME_MAX);
+    return longestFileName(file.absolutePath());
 }
 
 bool nameTooLong(const QFileInfo& file) {
-    return QFile::encodeName(file.fileName()).size() > longestName(file);
+    return fileNameLength(file.fileName()) > longestName(file);
 }
 
 QString tooLongText(const QFileInfo& file) {
+    if (!accentsCountTwice())
+        return czech("Název souboru je příliš dlouhý: smí mít nejvýš %1 znaků. Zkraťte ho.")
+            .arg(longestName(file));
     return czech("Název souboru je příliš dlouhý: smí mít nejvýš %1 bajtů (písmeno s háčkem "
                  "nebo čárkou zabírá dva). Zkraťte ho.")
         .arg(longestName(file));
@@ -88,14 +87,14 @@ QString tooLongText(const QFileInfo& file) {
 
 // What a failed write says about the place, from the system's error number.
 QString writeFailure(int error, const QString& folder) {
-    switch (error) {
-    case ENOSPC:
+    switch (fileErrorKind(error)) {
+    case FileErrorKind::DiskFull:
         return czech("Na disku se složkou „%1“ není dost místa.").arg(folder);
-    case EDQUOT:
+    case FileErrorKind::QuotaExceeded:
         return czech("Ve složce „%1“ je vyčerpaný váš příděl místa na disku.").arg(folder);
-    case EFBIG:
+    case FileErrorKind::FileTooBig:
         return czech("Soubor by byl větší, než systém dovoluje (omezení velikosti souborů).");
-    case EIO:
+    case FileErrorKind::IoError:
         return czech("Disk ve složce „%1“ hlásí chybu zápisu.").arg(folder);
     default:
         return czech("Zápis do složky „%1“ se nezdařil.").arg(folder);
@@ -111,7 +110,14 @@ QString failureReason(const QString& path, bool opened, int error) {
     if (!QFileInfo(file.absolutePath()).isDir())
         return czech("Složka „%1“ neexistuje.").arg(folder);
     // QSaveFile shortens its temporary name as needed: a long name fails at the rename.
-    if (error == ENAMETOOLONG || nameTooLong(file)) return tooLongText(file);
+    if (fileErrorKind(error) == FileErrorKind::NameTooLong || nameTooLong(file))
+        return tooLongText(file);
+    // Windows keeps a file open in another program (Excel) from being replaced.
+    if (fileErrorKind(error) == FileErrorKind::SharingViolation ||
+        (opened && fileErrorKind(error) == FileErrorKind::AccessDenied && file.exists()))
+        return czech("Soubor „%1“ nelze přepsat: má ho otevřený jiný program (třeba Excel), "
+                     "nebo k němu chybí oprávnění. Zavřete ho tam a uložte znovu.")
+            .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
     if (opened) return writeFailure(error, folder);
     // A file in a folder that takes no files cannot be saved under any name there.
     if (file.exists() && !file.isWritable() && QFileInfo(file.absolutePath()).isWritable())
@@ -135,15 +141,15 @@ WriteAttempt writeWhole(const QString& path, const QByteArray& bytes) {
     // buffered QSaveFile lets a failed last flush (full disk) pass as a successful commit.
     QSaveFile file(path);
     WriteAttempt attempt;
-    errno = 0;
+    clearFileError();
     attempt.opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (attempt.opened) {
-        errno = 0;
+        clearFileError();
         const bool whole = file.write(bytes) == bytes.size();
         if (whole && file.commit()) return attempt;
-        attempt.error = errno; // a short write sets no error of its own
+        attempt.error = lastFileError(); // a short write sets no error of its own
     } else {
-        attempt.error = errno;
+        attempt.error = lastFileError();
     }
     attempt.failed = true;
     attempt.system =
@@ -303,7 +309,7 @@ bool LessonExport::saveWorkbook(const QString& path) {
     // folder and then saved as whole as any other file.
     QTemporaryDir scratch;
     const QString built = scratch.filePath(QStringLiteral("histogram.xlsx"));
-    errno = 0;
+    clearFileError();
     const std::string problem =
         scratch.isValid() ? writeLessonWorkbook(QFile::encodeName(built).constData(),
                                                 QFile::encodeName(scratch.path()).constData(),
@@ -311,7 +317,7 @@ bool LessonExport::saveWorkbook(const QString& path) {
                                                 {LowerCounts.data(), std::size_t(lessonBins)},
                                                 {UpperCounts.data(), std::size_t(lessonBins)})
                           : scratch.errorString().toStdString();
-    const int error = errno;
+    const int error = lastFileError();
     QFile workbook(built);
     if (problem.empty() && workbook.open(QIODevice::ReadOnly))
         return writeFile(path, workbook.readAll());

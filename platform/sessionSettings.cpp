@@ -1,12 +1,17 @@
 #include "sessionSettings.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 
 void keepToolkitSettingsInSession() {
     static QTemporaryDir session;
     // Without a scratch folder, a path under a file: every write fails and nothing is kept.
-    const QString folder = session.isValid() ? session.path() : QStringLiteral("/dev/null/kavalun");
+    const QString folder =
+        session.isValid() ? session.path() : QProcess::nullDevice() + QStringLiteral("/kavalun");
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, folder);
+    // On Windows the native format is the registry, which no path moves: Qt's own settings
+    // (the file dialog's) take the default format, so make that a file in the folder.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
 }

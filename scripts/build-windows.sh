@@ -91,5 +91,80 @@ build_qt() {
     echo "Qt for Windows built in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s: $qt_prefix"
 }
 
+# libxlsxwriter as a DLL, with zlib linked in and its bundled minizip and MD5 (Debian uses the
+# system's minizip and OpenSSL, which MinGW-w64 does not have).
+xlsx_version=$(dpkg-query -W -f='${Version}' libxlsxwriter-dev)
+xlsx_version=${xlsx_version%+b*}
+# Installed beside Qt, so that the program finds both in one prefix.
+xlsx_prefix=$qt_prefix
+build_xlsxwriter() {
+    [ "$(cat "$xlsx_prefix/.xlsxwriter" 2>/dev/null)" = "$xlsx_version" ] && return 0
+    fetch_source libxlsxwriter "$xlsx_version"
+    local src=$cache/xlsx-src build=$cache/xlsx-build
+    rm -rf "$src" "$build"
+    mkdir -p "$src"
+    tar -xzf "$cache/src/libxlsxwriter_${xlsx_version%%-*}.orig.tar.gz" -C "$src" --strip-components=1
+    cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$xlsx_prefix" -DBUILD_SHARED_LIBS=ON \
+        -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a \
+        -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include >/dev/null
+    nice -n 5 cmake --build "$build" --parallel "${KAVALUN_JOBS:-2}" >/dev/null
+    cmake --install "$build" >/dev/null
+    mkdir -p "$xlsx_prefix/licenses"
+    cp "$src/License.txt" "$xlsx_prefix/licenses/libxlsxwriter.txt"
+    cp /usr/share/doc/libz-mingw-w64-dev/copyright "$xlsx_prefix/licenses/zlib.txt"
+    rm -rf "$src" "$build"
+    echo "$xlsx_version" >"$xlsx_prefix/.xlsxwriter"
+}
+
 build_qt
+build_xlsxwriter
 [ "${1:-}" = --qt-only ] && exit 0
+
+# The program and its tests, against that Qt; the tests run under Wine (scripts/check-windows.sh).
+out=$root/build/windows
+started=$SECONDS
+PKG_CONFIG_LIBDIR=$qt_prefix/lib/pkgconfig PKG_CONFIG_PATH='' \
+    "$qt_prefix/bin/qt-cmake" -S . -B "$out/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DKAVALUN_BENCH=OFF -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="env;WINEPREFIX=$out/wine;$root/cmake/mingw64/wine-run.sh" \
+    >/dev/null
+nice -n 5 cmake --build "$out/build" --parallel "${KAVALUN_JOBS:-2}"
+echo "program and tests built in $((SECONDS - started)) s"
+
+# The folder to copy to a Windows machine: the program, every DLL it loads that Windows does
+# not bring (followed from the imports of each file), the platform plugin and the style,
+# Qt's Czech texts and the licences.
+deploy=$out/kavalun
+rm -rf "$deploy"
+mkdir -p "$deploy/platforms" "$deploy/styles" "$deploy/translations" "$deploy/licenses"
+x86_64-w64-mingw32-strip -o "$deploy/kavalun.exe" "$out/build/app/kavalun.exe"
+x86_64-w64-mingw32-strip -o "$deploy/platforms/qwindows.dll" "$qt_prefix/plugins/platforms/qwindows.dll"
+x86_64-w64-mingw32-strip -o "$deploy/styles/qwindowsvistastyle.dll" \
+    "$qt_prefix/plugins/styles/qwindowsvistastyle.dll"
+dll_folders=("$qt_prefix/bin" /usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
+pending=("$deploy/kavalun.exe" "$deploy/platforms/qwindows.dll" "$deploy/styles/qwindowsvistastyle.dll")
+while [ ${#pending[@]} -gt 0 ]; do
+    file=${pending[0]}
+    pending=("${pending[@]:1}")
+    for dll in $(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p'); do
+        [ -e "$deploy/$dll" ] && continue
+        for folder in "${dll_folders[@]}"; do
+            found=$(find "$folder" -maxdepth 1 -iname "$dll" -print -quit)
+            [ -n "$found" ] || continue
+            x86_64-w64-mingw32-strip -o "$deploy/$dll" "$found"
+            pending+=("$deploy/$dll")
+            break
+        done # not found: a DLL of Windows itself
+    done
+done
+# Qt looks for its plugins beside the program and for its translations below it.
+printf '[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n' >"$deploy/qt.conf"
+cp /usr/share/qt6/translations/qtbase_cs.qm "$deploy/translations/"
+cp LICENSE "$deploy/licenses/kavalun.txt"
+cp "$qt_prefix"/licenses/* "$deploy/licenses/"
+cp /usr/share/doc/gcc-mingw-w64-base/copyright "$deploy/licenses/gcc-runtime.txt"
+cp /usr/share/doc/mingw-w64-common/copyright "$deploy/licenses/mingw-w64-winpthreads.txt"
+echo "Windows folder: $deploy ($(du -sh "$deploy" | cut -f1)), DLLs:" \
+    $(cd "$deploy" && ls ./*.dll | xargs -n1 basename)
