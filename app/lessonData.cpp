@@ -2,9 +2,11 @@
 
 #include "numberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -23,27 +25,30 @@ void appendRow(std::string& out, std::initializer_list<std::string_view> fields)
 } // namespace
 
 double lessonNumber(const Extended& value) {
-    char text[64];
-    // Exact where long double holds a 64-bit significand (x86-64, ARM64).
-    const auto written = std::to_chars(std::begin(text), std::end(text), value.toLongDouble(),
-                                       std::chars_format::general, 15);
+    std::string text = NumberToText(value);
+    std::replace(text.begin(), text.end(), DecimalSeparator(), '.');
     double rounded = 0;
-    std::from_chars(text, written.ptr, rounded);
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
     return rounded;
 }
 
-LessonFormula lessonFormula(const LessonRun& run, std::span<const std::int64_t> totals) {
+LessonFormula lessonFormula(const RunSummary& run, std::span<const std::int64_t> totals) {
     const double mass = lessonNumber(run.massInElectrons);
     const double slit = lessonNumber(run.slitWidthNm);
     const double speed = lessonNumber(run.speedKmPerS);
+    // The doubles a spreadsheet reads from the formula's own texts of the constants.
+    const double metresPerNm = nanometre.toDouble();
+    const double kgPerElectron = electronMass.toDouble();
+    const std::string planckText = planckConstantText();
+    const double planck = ProgramConstant{planckText}.toDouble();
     LessonFormula formula;
     double inBins = 0, intensities = 0;
     for (int bin = 0; bin < lessonBins; ++bin)
         inBins += bin < std::ssize(totals) ? double(totals[bin]) : 0.0;
     for (int bin = 0; bin < lessonFormulaBins; ++bin) {
         // In the order of the spreadsheet formula, so that a recalculation gives these values.
-        const double beta = std::numbers::pi * slit * 1e-9 * mass * 9.1e-31 * speed * 1000 /
-                            6.034e-34 * std::sin((bin + 2) * (std::numbers::pi / 180));
+        const double beta = std::numbers::pi * slit * metresPerNm * mass * kgPerElectron * speed *
+                            1000 / planck * std::sin((bin + 2) * (std::numbers::pi / 180));
         const double intensity = beta == 0 ? 1 : std::pow(std::sin(beta) / beta, 2);
         formula.beta.push_back(beta);
         formula.intensity.push_back(intensity);
@@ -69,7 +74,7 @@ std::string csvField(std::string_view text, char separator) {
     return quoted + '"';
 }
 
-std::string lessonCsv(const LessonRun& run, std::span<const std::int64_t> lower,
+std::string lessonCsv(const RunSummary& run, std::span<const std::int64_t> lower,
                       std::span<const std::int64_t> upper) {
     // The byte-order mark makes spreadsheets read the file as UTF-8, diacritics included.
     std::string out = "\xEF\xBB\xBF";

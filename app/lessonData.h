@@ -1,6 +1,6 @@
 #pragma once
 
-#include "floatEnv.h"
+#include "diffraction.h"
 
 #include <cstdint>
 #include <span>
@@ -8,19 +8,10 @@
 #include <string_view>
 #include <vector>
 
-// What a run leaves for the lesson, in the units the window shows.
-struct LessonRun {
-    Extended massInElectrons = 0;
-    Extended slitWidthNm = 0;
-    Extended speedKmPerS = 0;
-    std::int32_t maxCount = 0;
-    std::int64_t particles = 0;
-    std::int64_t withoutBin = 0;
-};
-
 constexpr int lessonBins = 99;
 
-// The number as the files give it: rounded to the 15 significant digits of the window's text.
+// The number as the files give it: the 15 significant digits of the window's text, so that the
+// CSV and the workbook of one run agree on every processor and compiler.
 double lessonNumber(const Extended& value);
 
 // Bins 0..97 have both angle ends; bin 98 lies past the pattern table and stays empty.
@@ -33,7 +24,7 @@ constexpr int lessonFormulaBins = lessonBins - 1;
 struct LessonFormula {
     std::vector<double> beta, intensity, expected;
 };
-LessonFormula lessonFormula(const LessonRun& run, std::span<const std::int64_t> totals);
+LessonFormula lessonFormula(const RunSummary& run, std::span<const std::int64_t> totals);
 
 // ';' where the decimal separator is ',' (as spreadsheets in such locales expect), else ','.
 char csvFieldSeparator();
@@ -48,5 +39,5 @@ std::string csvField(std::string_view text, char separator);
 // rows; an empty row; then a header and one row per bin 0..98: bin, angle range in degrees,
 // the count below the centre, the one above it, and their sum. Only the first 99 counts of
 // each side are read.
-std::string lessonCsv(const LessonRun& run, std::span<const std::int64_t> lower,
+std::string lessonCsv(const RunSummary& run, std::span<const std::int64_t> lower,
                       std::span<const std::int64_t> upper);

@@ -185,19 +185,6 @@ private:
     LessonExport* FOwner;
 };
 
-LessonRun lessonRunOf(const TForm1& window) {
-    LessonRun run;
-    // 15 digits give back what was typed into the field: the double's rounding lies far
-    // below their last place.
-    run.massInElectrons = Extended(ParticleMass) / 9.1e-31_ext;
-    run.slitWidthNm = SlitWidthNm;
-    run.speedKmPerS = Extended(Speed) / 1000;
-    run.maxCount = MaxCount;
-    run.particles = window.particleCount();
-    run.withoutBin = OutsideTableCount;
-    return run;
-}
-
 LessonExport::LessonExport(TForm1* window) : QObject(window), FWindow(window) {
     window->installEventFilter(this);
     for (const QKeySequence& key :
@@ -299,7 +286,7 @@ void LessonExport::savePictureAs() {
 
 bool LessonExport::saveCsv(const QString& path) {
     const std::string text =
-        lessonCsv(lessonRunOf(*FWindow), {LowerCounts.data(), std::size_t(lessonBins)},
+        lessonCsv(summaryOf(RunRecord), {LowerCounts.data(), std::size_t(lessonBins)},
                   {UpperCounts.data(), std::size_t(lessonBins)});
     return writeFile(path, QByteArray::fromStdString(text));
 }
@@ -313,7 +300,7 @@ bool LessonExport::saveWorkbook(const QString& path) {
     const std::string problem =
         scratch.isValid() ? writeLessonWorkbook(QFile::encodeName(built).constData(),
                                                 QFile::encodeName(scratch.path()).constData(),
-                                                lessonRunOf(*FWindow),
+                                                summaryOf(RunRecord),
                                                 {LowerCounts.data(), std::size_t(lessonBins)},
                                                 {UpperCounts.data(), std::size_t(lessonBins)})
                           : scratch.errorString().toStdString();

@@ -11,9 +11,6 @@
 class QShortcut;
 class TForm1;
 
-// The last run as the module variables hold it, in the window's units (zeros before a run).
-LessonRun lessonRunOf(const TForm1& window);
-
 // The window's context menu for the lesson: the histogram as a spreadsheet file (CSV, or a
 // workbook with the formula and a chart), the window
 // as a picture file or on the clipboard. A right click on the window opens it (not on the

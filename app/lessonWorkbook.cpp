@@ -19,7 +19,7 @@ std::string cell(char column, int row) {
 
 } // namespace
 
-std::string writeLessonWorkbook(const char* file, const char* scratchFolder, const LessonRun& run,
+std::string writeLessonWorkbook(const char* file, const char* scratchFolder, const RunSummary& run,
                                 std::span<const std::int64_t> lower,
                                 std::span<const std::int64_t> upper) {
     std::vector<char> scratch(scratchFolder,
@@ -70,8 +70,8 @@ std::string writeLessonWorkbook(const char* file, const char* scratchFolder, con
         worksheet_write_number(sheet, row, 4, double(above), nullptr);
         worksheet_write_number(sheet, row, 5, double(below + above), nullptr);
     }
-    // The guide's formulas with the program's constants (9.1e-31 kg per electron mass and
-    // 6.034e-34 in the phase), so that the line follows the bars; bin 98 has no angle.
+    // The guide's formulas with the program's constants (its electron mass and Planck
+    // constant), so that the line follows the bars; bin 98 has no angle.
     const LessonFormula formula = lessonFormula(run, totals);
     const int lastFormulaRow = firstBinRow + lessonFormulaBins - 1;
     const std::string allCounts =
@@ -80,8 +80,9 @@ std::string writeLessonWorkbook(const char* file, const char* scratchFolder, con
     for (int bin = 0; bin < lessonFormulaBins; ++bin) {
         const int row = firstBinRow + bin;
         const std::string n = std::to_string(row + 1);
-        const std::string beta =
-            "=PI()*$B$2*1E-9*$B$1*9.1E-31*$B$3*1000/6.034E-34*SIN(RADIANS(C" + n + "))";
+        const std::string beta = "=PI()*$B$2*" + std::string(nanometre.text) + "*$B$1*" +
+                                 std::string(electronMass.text) + "*$B$3*1000/" +
+                                 planckConstantText() + "*SIN(RADIANS(C" + n + "))";
         const std::string intensity = "=IF(G" + n + "=0,1,(SIN(G" + n + ")/G" + n + ")^2)";
         const std::string expected =
             "=SUM(" + allCounts + ")*H" + n + "/SUM(" + allIntensities + ")";

@@ -21,27 +21,25 @@
 #include <QPushButton>
 #include <QSlider>
 
-double ParticleMass = 0;
-double SlitWidthNm = 0;
-double SlitWidth = 0;
-std::int32_t MaxCount = 0;
-double Speed = 0;
-double Momentum = 0;
-std::int32_t AngleIndex = 0;
-std::int32_t Bin = 0;
-std::int32_t Side = 0;
-std::int16_t SideDraw = 0;
-std::array<std::int64_t, 2001> LowerCounts{};
-std::array<std::int64_t, 2001> UpperCounts{};
-std::int64_t OutsideTableCount = 0;
+DiffractionRun RunRecord;
+double& ParticleMass = RunRecord.ParticleMass;
+double& SlitWidthNm = RunRecord.SlitWidthNm;
+double& SlitWidth = RunRecord.SlitWidth;
+std::int32_t& MaxCount = RunRecord.MaxCount;
+double& Speed = RunRecord.Speed;
+double& Momentum = RunRecord.Momentum;
+std::int32_t& AngleIndex = RunRecord.AngleIndex;
+std::int32_t& Bin = RunRecord.Bin;
+std::int32_t& Side = RunRecord.Side;
+std::int16_t& SideDraw = RunRecord.SideDraw;
+std::array<std::int64_t, 2001>& LowerCounts = RunRecord.LowerCounts;
+std::array<std::int64_t, 2001>& UpperCounts = RunRecord.UpperCounts;
+std::int64_t& OutsideTableCount = RunRecord.OutsideTableCount;
 
 namespace {
 
 constexpr int outerWidth = 1024;
 constexpr int storedOuterHeight = 738;
-
-// Pi rounded to the 64-bit significand.
-const Extended Pi = 3.14159265358979323851_ext;
 
 QLabel* makeLabel(QWidget* parent, const char* caption, int left, int top) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
@@ -212,9 +210,7 @@ void TForm1::Button1Click(QObject*) {
         Button1->setText(QStringLiteral("Start!"));
     } else {
         FCanvas->invalidate();
-        std::fill_n(LowerCounts.begin(), 201, 0);
-        std::fill_n(UpperCounts.begin(), 201, 0);
-        OutsideTableCount = 0;
+        RunRecord.startCounting();
         FRunning = true;
         Button1->setText(QStringLiteral("Stop!"));
         RunSimulation();
@@ -223,30 +219,14 @@ void TForm1::Button1Click(QObject*) {
 }
 
 std::vector<std::string> TForm1::BuildPatternTable() {
-    std::vector<std::string> CumulativeTable;
-    CumulativeTable.reserve(99);
-    ParticleMass = (neHmotnost->Value() * 9.1e-31_ext).toDouble();
-    SlitWidthNm = neSirka->Value().toDouble();
-    MaxCount = nePocetMaxim->AsInteger();
-    SlitWidth = (1e-9_ext * SlitWidthNm).toDouble();
-    if (cbAutomat->isChecked()) {
-        Speed = (Extended(MaxCount) * 6.6e-37_ext / ParticleMass / SlitWidth / 1.1_ext).toDouble();
-        neRychlost->SetValue(Speed);
-    } else {
-        Speed = neRychlost->Value().toDouble();
-    }
-    Speed = (Extended(Speed) * 1000).toDouble();
-    Momentum = (Extended(ParticleMass) * Speed * 1e34_ext).toDouble();
-    Extended sum = 0;
-    for (AngleIndex = 1; AngleIndex <= 99; ++AngleIndex) {
-        const Extended theta = Extended(AngleIndex) / 180 * Pi;
-        const Extended K = Pi * SlitWidth * Momentum / 6.034_ext;
-        const Extended beta = Sin(theta) * K;
-        const Extended I = Sin(beta) * Sin(beta) / (beta * beta);
-        CumulativeTable.push_back(NumberToText(I + sum));
-        sum = TextToNumber(CumulativeTable.back());
-    }
-    return CumulativeTable;
+    const bool automatic = cbAutomat->isChecked();
+    // The fields in the order the arithmetic reads them; the speed only when it is typed.
+    RunRecord.takeInputs({neHmotnost->Value(), neSirka->Value(), nePocetMaxim->AsInteger(),
+                          automatic, automatic ? Extended(0) : neRychlost->Value()});
+    // The field shows the speed the run uses before the run goes on, also when it then fails.
+    if (automatic) neRychlost->SetValue(Speed);
+    RunRecord.takeMomentum();
+    return RunRecord.cumulativeTable();
 }
 
 void TForm1::RunSimulation() {
@@ -270,15 +250,11 @@ void TForm1::showParticleCount() {
 void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
     SeedRandom();
     if (AfterSeedRandom) AfterSeedRandom();
-    FParticleCount = 0;
+    RunRecord.particles = 0;
     // The table never changes during the run and a parse always gives the same value, so
     // each entry is parsed once rather than up to 99 times per particle.
-    std::vector<Extended> entries;
-    entries.reserve(CumulativeTable.size());
-    for (const std::string& entry : CumulativeTable)
-        entries.push_back(TextToNumber(entry));
-    const Extended total = entries.back();
-    const auto n = static_cast<std::int32_t>(RoundToInt(total * 1000));
+    const PatternDraws& draws = FPatternDraws.emplace(CumulativeTable);
+    const std::int32_t n = draws.count;
     TApplication* app = application();
     // While particles fly, the window reaches the screen at the display's pace.
     struct Pacing {
@@ -288,23 +264,14 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
     } pacing(*FCanvas);
     do {
         // The caption is laid out when the screen can show it: at a present, and at the end.
-        FCounterValue = FParticleCount;
+        FCounterValue = RunRecord.particles;
         FCounterLags = true;
-        const Extended draw = Extended(RandomBelow(n)) / 1000;
-        Bin = OutsideTable;
-        for (AngleIndex = std::int32_t(entries.size()) - 1; AngleIndex >= 0; --AngleIndex)
-            if (entries[AngleIndex] < draw) {
-                Bin = AngleIndex;
-                break;
-            }
+        Bin = draws.binOf(PatternDraws::draw(RandomBelow(n)), AngleIndex);
         SideDraw = static_cast<std::int16_t>(RandomBelow(2));
         Side = SideDraw == 0 ? 1 : -1;
         drawRay(Qt::black);
-        if (Bin == OutsideTable) {
-            ++OutsideTableCount;
-        } else {
-            auto& counts = Side == 1 ? LowerCounts : UpperCounts;
-            const std::int64_t h = ++counts[Bin];
+        const std::int64_t h = RunRecord.countHit();
+        if (Bin != OutsideTable) {
             const int y = Side * Bin * 5 + outerHeight() / 2;
             // Past the window's width a bar is clipped anyway; keep the corner an int.
             const auto right = std::min<std::int64_t>(h / FZoomDivisor + 500, 1 << 24);
@@ -315,7 +282,7 @@ void TForm1::EmitParticles(const std::vector<std::string>& CumulativeTable) {
         // once a frame when the pauses are shorter.
         if (FPace >= FCanvas->frameInterval() || FCanvas->frameDue()) FCanvas->present();
         Sleep(FPace);
-        ++FParticleCount;
+        ++RunRecord.particles;
         drawRay(clBtnFace());
         if (app)
             app->processMessages();

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "diffraction.h"
+
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,24 +23,22 @@ class TShape;
 class OuterFrameFit;
 class WindowCanvas;
 
-// The run's variables, one set for the program, overwritten by every run.
-extern double ParticleMass; // kg
-extern double SlitWidthNm;  // nm
-extern double SlitWidth;    // m
-extern std::int32_t MaxCount;
-extern double Speed;    // km/s, then m/s
-extern double Momentum; // kg m/s times 1e34
-extern std::int32_t AngleIndex;
-extern std::int32_t Bin; // 0..98, or OutsideTable
-extern std::int32_t Side;
-extern std::int16_t SideDraw;
-// Hits per bin; 64-bit so that a run of days cannot wrap them.
-extern std::array<std::int64_t, 2001> LowerCounts;
-extern std::array<std::int64_t, 2001> UpperCounts;
-// Particles whose draw lies at or below the table's first entry have no histogram entry.
-extern std::int64_t OutsideTableCount;
-
-constexpr std::int32_t OutsideTable = -105;
+// The run's variables, one set for the program, overwritten by every run: the run record's
+// fields under the names the window gives them.
+extern DiffractionRun RunRecord;
+extern double& ParticleMass; // kg
+extern double& SlitWidthNm;  // nm
+extern double& SlitWidth;    // m
+extern std::int32_t& MaxCount;
+extern double& Speed;    // km/s, then m/s
+extern double& Momentum; // kg m/s times 1e34
+extern std::int32_t& AngleIndex;
+extern std::int32_t& Bin; // 0..98, or OutsideTable
+extern std::int32_t& Side;
+extern std::int16_t& SideDraw;
+extern std::array<std::int64_t, 2001>& LowerCounts;
+extern std::array<std::int64_t, 2001>& UpperCounts;
+extern std::int64_t& OutsideTableCount;
 
 // The main window: the inputs, the slit barrier and the screen, and the run.
 class TForm1 : public QWidget {
@@ -87,7 +88,9 @@ public:
     bool running() const { return FRunning; }
     std::int32_t pace() const { return FPace; }
     std::int32_t zoomDivisor() const { return FZoomDivisor; }
-    std::int64_t particleCount() const { return FParticleCount; }
+    std::int64_t particleCount() const { return RunRecord.particles; }
+    // The draws of the last run's table, kept after the run; none before the first.
+    const std::optional<PatternDraws>& patternDraws() const { return FPatternDraws; }
     WindowCanvas& canvas() const { return *FCanvas; }
 
     // The running sums of the intensity over 1 to 99 degrees, as 15-digit texts.
@@ -109,7 +112,7 @@ private:
     bool FRunning = false;
     std::int32_t FPace = 5;
     std::int32_t FZoomDivisor = 1;
-    std::int64_t FParticleCount = 0;
+    std::optional<PatternDraws> FPatternDraws;
     // The value Label1 is to show, and whether its caption still lags behind it.
     std::int64_t FCounterValue = 0;
     bool FCounterLags = false;

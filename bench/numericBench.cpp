@@ -1,3 +1,4 @@
+#include "diffraction.h"
 #include "floatEnv.h"
 #include "numberText.h"
 #include "random.h"
@@ -69,41 +70,29 @@ static void BM_RandomBelow(benchmark::State& state) {
 }
 BENCHMARK(BM_RandomBelow);
 
-// The shape of the simulation's cumulative table: each running sum passes through its text.
+// The run's table with the defaults: each running sum passes through its text.
 static void BM_CumulativeTable(benchmark::State& state) {
-    const Extended kPi = 3.14159265358979323851_ext;
-    for (auto _ : state) {
-        std::vector<std::string> table;
-        table.reserve(99);
-        Extended sum = 0;
-        for (int angle = 1; angle <= 99; ++angle) {
-            const Extended beta = Sin(Extended(angle) / 180 * kPi) * 30;
-            const Extended intensity = Sin(beta) * Sin(beta) / (beta * beta);
-            table.push_back(NumberToText(intensity + sum));
-            sum = TextToNumber(table.back());
-        }
-        benchmark::DoNotOptimize(table.data());
-    }
+    DiffractionRun run;
+    run.takeInputs({1, 10, 3, true, 0});
+    run.takeMomentum();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(run.cumulativeTable());
 }
 BENCHMARK(BM_CumulativeTable);
 
 // A run's own arithmetic per particle: the draw scaled, the search of the parsed table from the
-// top, and the counter's text.
+// top, the count, and the counter's text.
 static void BM_ParticleArithmetic(benchmark::State& state) {
-    std::vector<Extended> entries;
-    for (int k = 1; k <= 99; ++k)
-        entries.push_back(Extended(k) / 99);
+    DiffractionRun run;
+    run.takeInputs({1, 10, 3, true, 0});
+    run.takeMomentum();
+    const PatternDraws draws(run.cumulativeTable());
     RandomState = 0;
     long long particle = 0;
     for (auto _ : state) {
-        const Extended draw = Extended(RandomBelow(1000)) / 1000;
-        int bin = -1;
-        for (int k = 98; k >= 0; --k)
-            if (entries[static_cast<std::size_t>(k)] < draw) {
-                bin = k;
-                break;
-            }
-        benchmark::DoNotOptimize(bin);
+        run.Bin = draws.binOf(PatternDraws::draw(RandomBelow(draws.count)), run.AngleIndex);
+        run.Side = RandomBelow(2) == 0 ? 1 : -1;
+        benchmark::DoNotOptimize(run.countHit());
         benchmark::DoNotOptimize(NumberToText(particle++));
     }
 }

@@ -4,7 +4,7 @@
 // conversion must agree bit for bit, faults included; the sine is counted, and may be one unit
 // in the last place off (fsin's own core is not correctly rounded); pattern tables from random
 // typed inputs must give the texts that the x87 build gave. Exits 1 on a disagreement.
-#include "patternTable.h"
+#include "tableOrFault.h"
 
 #include "errors.h"
 #include "floatEnv.h"
@@ -352,11 +352,14 @@ std::string typed(char sep, int maxExponent) {
 }
 
 // The arguments the table's sines take: the angles, then sin(angle) times the phase constant.
-void addSineArguments(const PatternInputs& in, SineCount& count) {
+void addSineArguments(const DiffractionInputs& in, SineCount& count) {
     try {
-        const Extended k = patternPhase(in);
+        DiffractionRun run;
+        run.takeInputs(in);
+        run.takeMomentum();
+        const Extended k = run.phase();
         for (int angle = 1; angle <= 99; ++angle) {
-            const Extended theta = Extended(angle) / 180 * patternPi;
+            const Extended theta = DiffractionRun::angle(angle);
             count.add(theta);
             const Extended beta = Sin(theta) * k;
             if (beta.isFinite()) count.add(beta);
@@ -415,16 +418,17 @@ int main(int argc, char** argv) {
     failed |= wide.more != 0;
 
     // The default and guide scenarios: every argument their tables take.
-    const PatternInputs scenarios[] = {
+    const DiffractionInputs scenarios[] = {
         {1, 10, 3, true, 300},  {1, 10, 5, true, 300},     {1, 10, 3, false, 300},
         {2, 10, 3, false, 198}, {1836, 10, 3, false, 198}, {1, 5, 3, false, 198},
     };
     SineCount scenario;
     long scenarioTables = 0;
-    for (const PatternInputs& in : scenarios) {
+    for (const DiffractionInputs& in : scenarios) {
         addSineArguments(in, scenario);
-        const auto x87Texts = x87Table(in.mass.toLongDouble(), in.width.toLongDouble(), in.maxima,
-                                       in.automatic, in.speed.toLongDouble());
+        const auto x87Texts =
+            x87Table(in.massInElectrons.toLongDouble(), in.slitWidthNm.toLongDouble(), in.maxCount,
+                     in.automaticSpeed, in.speedKmPerS.toLongDouble());
         scenarioTables += patternTexts(in) == x87Texts;
     }
     std::printf("scenarios: %ld sine arguments, %ld one ulp apart; %ld of %zu tables the same\n",
@@ -451,7 +455,7 @@ int main(int argc, char** argv) {
         }
         const bool automatic = next() % 2;
         const int maxima = 1 + static_cast<int>(next() % 20);
-        const PatternInputs in{parsed[0], parsed[1], maxima, automatic, parsed[2]};
+        const DiffractionInputs in{parsed[0], parsed[1], maxima, automatic, parsed[2]};
         if (inRange.same + inRange.oneUlp + inRange.more < sines) addSineArguments(in, inRange);
         if (i >= tables) continue;
         const auto want = x87Table(values[0], values[1], maxima, automatic, values[2]);

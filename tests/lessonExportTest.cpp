@@ -85,12 +85,24 @@ TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
 TEST(LessonFormula, BeforeAnyRunEveryCellIsANumber) {
     // Everything is 0 then: beta 0 takes the limit 1 of (sin beta / beta)^2, not 0 / 0,
     // which the workbook could not store.
-    const LessonFormula formula = lessonFormula(LessonRun{}, {});
+    const LessonFormula formula = lessonFormula(RunSummary{}, {});
     ASSERT_EQ(formula.expected.size(), std::size_t(lessonFormulaBins));
     for (int bin = 0; bin < lessonFormulaBins; ++bin) {
         EXPECT_EQ(formula.intensity[bin], 1) << bin;
         EXPECT_EQ(formula.expected[bin], 0) << bin;
     }
+}
+
+TEST(LessonNumber, FilesGiveTheDigitsOfTheWindowsText) {
+    // Rounded to 18 digits and then half up, as the window's text rounds, this value parts
+    // from a correct rounding to 15 digits (…345): the CSV and the workbook must both say …346.
+    const Extended parted = TextToNumber("1.234567890123454999");
+    for (char separator : {'.', ','}) {
+        SetDecimalSeparator(separator);
+        EXPECT_EQ(lessonNumber(parted), TextToNumber(NumberToText(parted)).toDouble());
+        EXPECT_EQ(lessonNumber(parted), 1.23456789012346);
+    }
+    SetDecimalSeparator('.');
 }
 
 struct ShownBox {
@@ -376,7 +388,7 @@ TEST_F(LessonExportTest, WorkbookHoldsTheRunTheFormulaAndTheChart) {
         EXPECT_EQ(entry["type"].toString(), "n") << cell.toStdString();
         return entry["value"].toDouble(-1);
     };
-    const LessonRun run = lessonRunOf(*form);
+    const RunSummary run = summaryOf(RunRecord);
     const double parameters[] = {1, 10, 197.802197802198, 3, 3000, double(run.withoutBin)};
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(number(QString("B%1").arg(row + 1)), parameters[row])
