@@ -5,6 +5,11 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+namespace {
+// Not in MinGW-w64's headers.
+constexpr DWORD diskQuotaExceeded = 1295; // ERROR_DISK_QUOTA_EXCEEDED
+} // namespace
+
 void clearFileError() {
     SetLastError(ERROR_SUCCESS);
 }
@@ -18,7 +23,7 @@ FileErrorKind fileErrorKind(int error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return FileErrorKind::DiskFull;
-    case ERROR_DISK_QUOTA_EXCEEDED:
+    case diskQuotaExceeded:
         return FileErrorKind::QuotaExceeded;
     case ERROR_FILE_TOO_LARGE:
         return FileErrorKind::FileTooBig;
