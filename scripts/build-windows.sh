@@ -20,7 +20,7 @@ qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
 qt_prefix=$cache/qt-${qt_version%%+*}
 toolchain=$root/cmake/mingw64/toolchain.cmake
 # Changing what Qt is built with changes this and builds it again.
-qt_recipe="qt6-base $qt_version, recipe 1"
+qt_recipe="qt6-base $qt_version, recipe 2"
 mkdir -p "$cache"
 
 apt_state=$cache/apt
@@ -45,20 +45,26 @@ EOF
     (cd "$cache/src" && apt-get "${apt_src[@]}" source --download-only -qq "$1=$2" >/dev/null)
 }
 
-# Two faults of Debian's tarball: it lacks src/3rdparty/wintab (removed for its licence), which
-# the legacy Wintab tablet support of the windows plugin includes; without it that support is
-# left out and pen input goes through Windows' pointer messages alone.
+# Faults of Debian's tarball and of Qt 6.4. The tarball lacks src/3rdparty/wintab (removed for
+# its licence), which the legacy Wintab tablet support of the windows plugin includes; without
+# it that support is left out and pen input goes through Windows' pointer messages alone.
 mend_qt_source() { # source folder
     local win=$1/src/plugins/platforms/windows
-    [ -e "$1/src/3rdparty/wintab/wintab.h" ] && return 0
-    sed -i 's|^qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent$|qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
-        "$win/CMakeLists.txt"
-    grep -q 'wintab/wintab.h$' "$win/CMakeLists.txt"
-    sed -i 's|QT_CONFIG(tabletevent)|(QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>))|' \
-        "$win/qwindowscontext.cpp"
-    sed -i '0,/^#if QT_CONFIG(tabletevent)$/s//#if QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>)/' \
-        "$win/qwindowspointerhandler.cpp"
-    grep -q '__has_include(<wintab.h>)' "$win/qwindowscontext.cpp" "$win/qwindowspointerhandler.cpp"
+    if [ ! -e "$1/src/3rdparty/wintab/wintab.h" ]; then
+        sed -i 's|^qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent$|& AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
+            "$win/CMakeLists.txt"
+        grep -q 'wintab/wintab.h$' "$win/CMakeLists.txt"
+        sed -i 's|QT_CONFIG(tabletevent)|(QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>))|' \
+            "$win/qwindowscontext.cpp"
+        sed -i '0,/^#if QT_CONFIG(tabletevent)$/s//#if QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>)/' \
+            "$win/qwindowspointerhandler.cpp"
+        grep -q '__has_include(<wintab.h>)' "$win/qwindowscontext.cpp" "$win/qwindowspointerhandler.cpp"
+    fi
+    # Gui builds its DirectWrite font database only with Direct2D, which is left out; the
+    # plugin asks for DirectWrite 3 alone and would not link. It takes GDI's fonts then.
+    sed -i 's|^#if QT_CONFIG(directwrite3)$|#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)|' \
+        "$win/qwindowsintegration.cpp"
+    [ "$(grep -c 'QT_CONFIG(directwrite3) && QT_CONFIG(direct2d)' "$win/qwindowsintegration.cpp")" = 2 ]
 }
 
 build_qt() {

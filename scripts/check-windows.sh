@@ -40,7 +40,8 @@ tests_started=$SECONDS
 # The workbook's reader is Debian's Python, which a Windows program cannot start (measured:
 # QProcess reports "process failed to start" under Wine).
 HOME=$scratch/tests/home WINEPREFIX=$scratch/tests/wine \
-    WINEPATH="$(winpath "$qt_prefix/bin")" QT_QPA_FONTDIR="$(winpath "$scratch/fonts")" \
+    WINEPATH="$(winpath "$qt_prefix/bin");$(winpath /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(winpath /usr/x86_64-w64-mingw32/lib)" \
+    QT_QPA_FONTDIR="$(winpath "$scratch/fonts")" \
     GTEST_FILTER=-LessonExportTest.WorkbookHoldsTheRunTheFormulaAndTheChart \
     ctest --test-dir "$out/build" --output-on-failure -E x87AgreementSlice |
     tee "$scratch/tests.log"
