@@ -1,6 +1,7 @@
 #include "lessonExport.h"
 
 #include "expectedOverlay.h"
+#include "fileError.h"
 #include "lessonSetups.h"
 #include "lessonWorkbook.h"
 #include "numberText.h"
@@ -27,11 +28,6 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -76,17 +72,19 @@ QString folderOf(const QFileInfo& file) {
     return QDir::toNativeSeparators(canonical.isEmpty() ? file.absolutePath() : canonical);
 }
 
-// The longest file name in bytes that the folder takes.
+// The longest file name that the folder takes, in the units of fileNameLength.
 int longestName(const QFileInfo& file) {
-    const long system = pathconf(QFile::encodeName(file.absolutePath()).constData(), _PC_NAME_MAX);
-    return int(system > 0 ? system : NAME_MAX);
+    return longestFileName(file.absolutePath());
 }
 
 bool nameTooLong(const QFileInfo& file) {
-    return QFile::encodeName(file.fileName()).size() > longestName(file);
+    return fileNameLength(file.fileName()) > longestName(file);
 }
 
 QString tooLongText(const QFileInfo& file) {
+    if (!accentsCountTwice())
+        return czech("Název souboru je příliš dlouhý: smí mít nejvýš %1 znaků. Zkraťte ho.")
+            .arg(longestName(file));
     return czech("Název souboru je příliš dlouhý: smí mít nejvýš %1 bajtů (písmeno s háčkem "
                  "nebo čárkou zabírá dva). Zkraťte ho.")
         .arg(longestName(file));
@@ -94,14 +92,14 @@ QString tooLongText(const QFileInfo& file) {
 
 // What a failed write says about the place, from the system's error number.
 QString writeFailure(int error, const QString& folder) {
-    switch (error) {
-    case ENOSPC:
+    switch (fileErrorKind(error)) {
+    case FileErrorKind::DiskFull:
         return czech("Na disku se složkou „%1“ není dost místa.").arg(folder);
-    case EDQUOT:
+    case FileErrorKind::QuotaExceeded:
         return czech("Ve složce „%1“ je vyčerpaný váš příděl místa na disku.").arg(folder);
-    case EFBIG:
+    case FileErrorKind::FileTooBig:
         return czech("Soubor by byl větší, než systém dovoluje (omezení velikosti souborů).");
-    case EIO:
+    case FileErrorKind::IoError:
         return czech("Disk ve složce „%1“ hlásí chybu zápisu.").arg(folder);
     default:
         return czech("Zápis do složky „%1“ se nezdařil.").arg(folder);
@@ -117,7 +115,14 @@ QString failureReason(const QString& path, bool opened, int error) {
     if (!QFileInfo(file.absolutePath()).isDir())
         return czech("Složka „%1“ neexistuje.").arg(folder);
     // QSaveFile shortens its temporary name as needed: a long name fails at the rename.
-    if (error == ENAMETOOLONG || nameTooLong(file)) return tooLongText(file);
+    if (fileErrorKind(error) == FileErrorKind::NameTooLong || nameTooLong(file))
+        return tooLongText(file);
+    // Windows keeps a file open in another program (Excel) from being replaced.
+    if (fileErrorKind(error) == FileErrorKind::SharingViolation ||
+        (opened && fileErrorKind(error) == FileErrorKind::AccessDenied && file.exists()))
+        return czech("Soubor „%1“ nelze přepsat: má ho otevřený jiný program (třeba Excel), "
+                     "nebo k němu chybí oprávnění. Zavřete ho tam a uložte znovu.")
+            .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
     if (opened) return writeFailure(error, folder);
     // A file in a folder that takes no files cannot be saved under any name there.
     if (file.exists() && !file.isWritable() && QFileInfo(file.absolutePath()).isWritable())
@@ -138,7 +143,7 @@ struct WriteAttempt {
 // QSaveFile's temporary file takes the target's name and seven bytes more (".XXXXXX"), also
 // when it links an unnamed file in before renaming it over an existing one.
 bool besideNameTooLong(const QFileInfo& file) {
-    return QFile::encodeName(file.fileName()).size() + 7 > longestName(file);
+    return fileNameLength(file.fileName()) + 7 > longestName(file);
 }
 
 // QSaveFile's promise under a short temporary name in the same folder, for a name that leaves
@@ -147,38 +152,37 @@ WriteAttempt writeUnderShortName(const QFileInfo& target, const QByteArray& byte
     WriteAttempt attempt;
     const bool existing = target.exists();
     QFile temporary;
-    errno = 0;
+    clearFileError();
     if (existing && !target.isWritable()) {
-        attempt.error = EACCES; // as QSaveFile refuses it
+        attempt.error = accessDeniedError(); // as QSaveFile refuses it
     } else {
         const QDir folder(target.absolutePath());
         for (int tries = 0; tries < 64 && !attempt.opened; ++tries) {
             const quint32 random = QRandomGenerator::global()->generate();
             temporary.setFileName(
                 folder.filePath(QStringLiteral(".kavalun-%1").arg(random, 8, 16, QChar('0'))));
-            errno = 0;
+            clearFileError();
             // Over an old file, private until whole, then with the old file's permissions.
             const auto mode = QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
             attempt.opened = existing ? temporary.open(mode, QFile::ReadOwner | QFile::WriteOwner)
                                       : temporary.open(mode);
-            if (!attempt.opened && errno != EEXIST) break;
+            attempt.error = lastFileError();
+            // Only a name that another file took already is worth another try.
+            if (!attempt.opened && !temporary.exists()) break;
         }
-        attempt.error = errno;
     }
     if (attempt.opened) {
-        errno = 0;
+        clearFileError();
         bool whole = temporary.write(bytes) == bytes.size() &&
                      (!existing || temporary.setPermissions(target.permissions()));
-        attempt.error = errno;
+        attempt.error = lastFileError();
         temporary.close(); // unbuffered: nothing left to flush, but the close may still fail
         if (whole && temporary.error() != QFileDevice::NoError) {
             whole = false;
-            attempt.error = errno;
+            attempt.error = lastFileError();
         }
-        if (whole && std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                                 QFile::encodeName(target.absoluteFilePath()).constData()) == 0)
-            return attempt;
-        if (whole) attempt.error = errno;
+        if (whole && replaceFile(temporary.fileName(), target.absoluteFilePath())) return attempt;
+        if (whole) attempt.error = lastFileError();
         QFile::remove(temporary.fileName());
     }
     attempt.failed = true;
@@ -195,15 +199,15 @@ WriteAttempt writeWhole(const QString& path, const QByteArray& bytes) {
     // buffered QSaveFile lets a failed last flush (full disk) pass as a successful commit.
     QSaveFile file(path);
     WriteAttempt attempt;
-    errno = 0;
+    clearFileError();
     attempt.opened = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (attempt.opened) {
-        errno = 0;
+        clearFileError();
         const bool whole = file.write(bytes) == bytes.size();
         if (whole && file.commit()) return attempt;
-        attempt.error = errno; // a short write sets no error of its own
+        attempt.error = lastFileError(); // a short write sets no error of its own
     } else {
-        attempt.error = errno;
+        attempt.error = lastFileError();
     }
     attempt.failed = true;
     attempt.system =
@@ -381,7 +385,7 @@ bool LessonExport::saveWorkbook(const QString& path) {
     // folder and then saved as whole as any other file.
     QTemporaryDir scratch;
     const QString built = scratch.filePath(QStringLiteral("histogram.xlsx"));
-    errno = 0;
+    clearFileError();
     const std::string problem =
         scratch.isValid() ? writeLessonWorkbook(QFile::encodeName(built).constData(),
                                                 QFile::encodeName(scratch.path()).constData(),
@@ -389,7 +393,7 @@ bool LessonExport::saveWorkbook(const QString& path) {
                                                 {LowerCounts.data(), std::size_t(lessonBins)},
                                                 {UpperCounts.data(), std::size_t(lessonBins)})
                           : scratch.errorString().toStdString();
-    const int error = errno;
+    const int error = lastFileError();
     QFile workbook(built);
     if (problem.empty() && workbook.open(QIODevice::ReadOnly))
         return writeFile(path, workbook.readAll());

@@ -1,9 +1,9 @@
 #include "lessonWorkbook.h"
 
+#include "cNumbers.h"
+
 #include <xlsxwriter.h>
 
-#include <clocale>
-#include <locale.h>
 #include <string>
 #include <vector>
 
@@ -16,26 +16,6 @@ constexpr int firstBinRow = 8;
 std::string cell(char column, int row) {
     return std::string("$") + column + "$" + std::to_string(row + 1);
 }
-
-// libxlsxwriter prints its numbers with the C library's printf, which takes the decimal
-// separator from the locale: "197,8" in a Czech one, which the file format reads as 197.
-class CNumbersOnThisThread {
-public:
-    CNumbersOnThisThread()
-        : FC(newlocale(LC_ALL_MASK, "C", locale_t(nullptr))),
-          FOld(FC ? uselocale(FC) : locale_t(nullptr)) {}
-    ~CNumbersOnThisThread() {
-        if (!FC) return;
-        uselocale(FOld);
-        freelocale(FC);
-    }
-    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
-    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
-
-private:
-    locale_t FC;
-    locale_t FOld;
-};
 
 } // namespace
 

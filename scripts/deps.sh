@@ -11,6 +11,7 @@ KAVALUN_PACKAGES=(
     libxlsxwriter-dev python3-openpyxl
     qt6-translations-l10n dbus at-spi2-core python3-pyatspi lintian
     g++-aarch64-linux-gnu qemu-user googletest python3-markdown
+    g++-mingw-w64-x86-64-posix wine wine64
 )
 
 as_root() {
@@ -24,8 +25,8 @@ ensure_packages() { # [packages a script needs besides these]
     done
     if [ ${#missing[@]} -gt 0 ]; then
         echo "Installing: ${missing[*]}"
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
     fi
 }
 

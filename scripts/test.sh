@@ -18,6 +18,11 @@ cmake -S cmake/aarch64 -B build/aarch64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch
 cmake --build build/aarch64 -j"$(nproc)"
 ctest --test-dir build/aarch64 --output-on-failure
 
+# The same for Windows: cross-built with MinGW-w64 and run under Wine in a fresh prefix.
+cmake -S cmake/mingw64 -B build/mingw64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw64/toolchain.cmake" >/dev/null
+cmake --build build/mingw64 -j"$(nproc)"
+ctest --test-dir build/mingw64 --output-on-failure
+
 build_tree build/sanitize -DKAVALUN_SANITIZE=ON -DKAVALUN_BENCH=OFF
 ctest --test-dir build/sanitize --output-on-failure
 scripts/check-install.sh # the installed files, the Debian package and the installed program

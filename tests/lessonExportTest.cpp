@@ -6,6 +6,7 @@
 #include "numberText.h"
 #include "projectorSize.h"
 #include "random.h"
+#include "systemFaults.h"
 #include "uFKavalun.h"
 #include "uNumberEdit.h"
 #include "uQuarnSpinEdit.h"
@@ -31,14 +32,8 @@
 #include <QProcess>
 
 #include <clocale>
-#include <csignal>
-#include <fcntl.h>
 #include <iostream>
-#include <linux/fs.h>
 #include <map>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,35 +67,6 @@ Rows parseCsv(const std::string& text, char separator) {
     rows.pop_back(); // after the last CRLF
     return rows;
 }
-
-// Sets and clears a file's or folder's inode flags (immutable, append-only); false where the
-// file system or the user's rights do not allow it.
-bool changeFlags(const QString& path, int add, int remove) {
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY);
-    int value = 0;
-    const bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &value) == 0 &&
-                    (value = (value | add) & ~remove, ioctl(fd, FS_IOC_SETFLAGS, &value) == 0);
-    if (fd >= 0) close(fd);
-    return ok;
-}
-
-// A folder that takes new files but lets none of its entries be replaced or removed (root, on
-// a file system with the append-only flag): a save over a file there writes the whole new
-// file and then fails only at the commit's rename. Cleared again when it goes.
-class AppendOnlyFolder {
-public:
-    explicit AppendOnlyFolder(const QString& path) : FPath(path) {
-        FSet = QDir().mkpath(path) && changeFlags(path, FS_APPEND_FL, 0);
-    }
-    ~AppendOnlyFolder() {
-        if (FSet) changeFlags(FPath, 0, FS_APPEND_FL);
-    }
-    bool set() const { return FSet; }
-
-private:
-    QString FPath;
-    bool FSet = false;
-};
 
 TEST(LessonCsv, QuotesOnlyFieldsThatNeedIt) {
     struct Row {
@@ -327,14 +293,6 @@ TEST_F(LessonExportTest, PictureIsWhatTheWindowShows) {
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
 }
 
-// Read-only even for root: immutable there, without write permission elsewhere.
-bool setReadOnly(const QString& path, bool readOnly) {
-    if (geteuid() != 0)
-        return QFile::setPermissions(path, readOnly ? QFile::ReadOwner
-                                                    : QFile::ReadOwner | QFile::WriteOwner);
-    return readOnly ? changeFlags(path, FS_IMMUTABLE_FL, 0) : changeFlags(path, 0, FS_IMMUTABLE_FL);
-}
-
 TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
     runParticles(200);
     const auto lower = LowerCounts;
@@ -349,7 +307,10 @@ TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
     const QString locked = keep("locked.csv");
     const bool lockable = setReadOnly(locked, true);
     // /proc takes no new files, also from root.
-    ASSERT_TRUE(QFile::link("/proc/kavalun.csv", dir.filePath("link.csv")));
+    const bool systemFolder = readOnlySystemFolder() != nullptr;
+    if (systemFolder) {
+        ASSERT_TRUE(QFile::link("/proc/kavalun.csv", dir.filePath("link.csv")));
+    }
     const QString czechName = QString(130, QChar(0x10D)) + ".csv"; // 262 bytes
 
     struct Row {
@@ -377,6 +338,10 @@ TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
             continue;
         }
         if (row.path.contains("append") && !appendOnly.set()) continue; // not on this system
+        if (QString::fromUtf8(row.reason).contains("/proc") && !systemFolder) {
+            std::cout << "[ NOTE     ] no folder here refuses new files to everyone; row skipped\n";
+            continue;
+        }
         for (const Kind kind : {Csv, Png, Xlsx}) {
             boxes.clear();
             const std::string old = readFile(row.path);
@@ -393,33 +358,17 @@ TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
     EXPECT_EQ(readFile(kept), "kept");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"kept.csv", "locked.csv"}))
         << "no leftovers";
-    EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
+    if (systemFolder) {
+        EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
+    }
     EXPECT_EQ(LowerCounts, lower);
     EXPECT_EQ(form->particleCount(), 200);
     EXPECT_EQ(form->grab().toImage(), before);
 }
 
-// A file-size limit stops writes as a full disk does (EFBIG in place of ENOSPC), without
-// root; SIGXFSZ is ignored so that the write fails instead of ending the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, FOld.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FHandler);
-    }
-
-private:
-    rlimit FOld;
-    void (*FHandler)(int);
-};
-
+// A file-size limit stops writes as a full disk does (EFBIG in place of ENOSPC), without root.
 TEST_F(LessonExportTest, WriteStoppedPartWayKeepsTheOldFile) {
+    if (const char* why = FileSizeLimit::unavailable()) GTEST_SKIP() << why;
     runParticles(200);
     // The longest name the system takes leaves no room for a temporary name beside it.
     const QString data("data"), longest = QString(251, 'a') + ".csv";
@@ -461,7 +410,7 @@ TEST_F(LessonExportTest, WorkbookHoldsTheRunTheFormulaAndTheChart) {
     {
         // The file's numbers keep their point where the C library writes a decimal comma.
         const std::string numeric = setlocale(LC_NUMERIC, nullptr);
-        ASSERT_NE(setlocale(LC_NUMERIC, "cs_CZ.UTF-8"), nullptr) << "made by scripts/deps.sh";
+        ASSERT_NE(setlocale(LC_NUMERIC, czechCLocale()), nullptr) << "made by scripts/deps.sh";
         const bool saved = lesson->saveWorkbook(path);
         setlocale(LC_NUMERIC, numeric.c_str());
         ASSERT_TRUE(saved);

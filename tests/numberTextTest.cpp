@@ -139,7 +139,9 @@ TEST_F(NumberText, CommaSeparator) {
 
 // The toolkit installs the user's C locale at start-up; no text may follow it.
 TEST_F(NumberText, IndependentOfTheCLocale) {
-    if (std::setlocale(LC_ALL, "cs_CZ.UTF-8") == nullptr)
+    // The glibc name first, then the Windows C runtime's.
+    if (std::setlocale(LC_ALL, "cs_CZ.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "Czech") == nullptr)
         FAIL() << "locale cs_CZ.UTF-8 is missing; create it with "
                   "'localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8'";
     const std::vector<std::string> texts = {std::localeconv()->decimal_point,

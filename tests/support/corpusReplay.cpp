@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
             ++inputs;
             if (!finding.empty()) {
                 ++findings;
-                std::fprintf(stderr, "%s: %s\n", entry.path().c_str(), finding.c_str());
+                std::fprintf(stderr, "%s: %s\n", entry.path().string().c_str(), finding.c_str());
             }
         }
     std::printf("%d inputs, %d findings\n", inputs, findings);

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Usage: lessonFiles PARTICLES FILE.csv FILE.xlsx\n");
         return 2;
     }
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     InitFloatEnvironment();
     TApplication app(argc, argv);
     app.setApplicationDisplayName(QString::fromUtf8("Ohyb na Kavalun"));
