@@ -1,5 +1,6 @@
 #include "sessionSettings.h"
 
+#include "nativeSettings.h"
 #include "scratchFolder.h"
 
 #include <QProcess>
@@ -12,7 +13,6 @@ void keepToolkitSettingsInSession() {
         !session.isEmpty() ? session : QProcess::nullDevice() + QStringLiteral("/kavalun");
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, folder);
-    // On Windows the native format is the registry, which no path moves: Qt's own settings
-    // (the file dialog's) take the default format, so make that a file in the folder.
-    QSettings::setDefaultFormat(QSettings::IniFormat);
+    // The file dialog opens its settings in the native format, on Windows the registry.
+    restoreNativeSettingsAtExit();
 }
