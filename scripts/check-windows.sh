@@ -6,7 +6,8 @@
 #    the window's size, a run at pace 0, a CSV saved through the menu and Windows' own file
 #    dialog whose counts add up, a close during a run that ends the program with 0, and no
 #    registry key or settings file left behind. A picture of the window goes to
-#    build/windows/window.png (docs/windows.png is made from it).
+#    build/windows/window.png (docs/windows.png is made from it);
+# 3. the MSI and the portable ZIP made from the folder (scripts/check-windows-delivery.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -125,4 +126,9 @@ if find "$WINEPREFIX/drive_c/users" -iname '*QtProject*' | grep .; then
     exit 1
 fi
 echo "nothing stored: no QtProject key in user.reg, no settings file"
+trap - EXIT
+cleanup
+
+# 3. The packages made from the same folder: the MSI's install, upgrade and removal, the ZIP.
+scripts/check-windows-delivery.sh "$out/kavalun"
 echo "check-windows: passed in $((SECONDS - started)) s"

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
+#endif
 #include <iostream>
 
 namespace {
@@ -36,6 +38,8 @@ TEST(SessionSettings, FileDialogLeavesNothingInTheUsersConfiguration) {
     EXPECT_FALSE(kept.startsWith(home.path())) << kept.toStdString();
 }
 
+// Signals are POSIX's: Windows ends a program without one.
+#ifdef Q_OS_UNIX
 // A second run of this program, up to its session folder.
 struct Session {
     Session() {
@@ -86,5 +90,7 @@ TEST(SessionSettings, FolderGoesWhenASignalEndsTheProgramOrAtTheNextStart) {
     EXPECT_TRUE(running.endsBy(SIGTERM));
     EXPECT_FALSE(QFileInfo::exists(running.folder));
 }
+
+#endif
 
 } // namespace
