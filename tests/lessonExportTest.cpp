@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "expectedOverlay.h"
+#include "fileError.h"
 #include "lessonSetups.h"
 #include "numberText.h"
 #include "projectorSize.h"
@@ -311,7 +312,8 @@ TEST_F(LessonExportTest, FailedSaveShowsWhyAndLosesNothing) {
     if (systemFolder) {
         ASSERT_TRUE(QFile::link("/proc/kavalun.csv", dir.filePath("link.csv")));
     }
-    const QString czechName = QString(130, QChar(0x10D)) + ".csv"; // 262 bytes
+    // 262 bytes where a letter with a háček takes two of the 255 (Linux), else 304 letters.
+    const QString czechName = QString(accentsCountTwice() ? 130 : 300, QChar(0x10D)) + ".csv";
 
     struct Row {
         const char* name;
@@ -504,8 +506,9 @@ TEST_F(LessonExportTest, FileDialogRemembersTheLastFolder) {
 }
 
 TEST_F(LessonExportTest, OverLongNameInTheDialogIsAnswered) {
-    // 300 letters, or 130 with a háček: too long for the system either way.
-    for (const QString& name : {QString(300, 'a'), QString(130, QChar(0x10D))}) {
+    // 300 letters, or letters with a háček that are too many only as bytes (Linux).
+    for (const QString& name :
+         {QString(300, 'a'), QString(accentsCountTwice() ? 130 : 300, QChar(0x10D))}) {
         boxes.clear();
         bool stillOpen = false;
         QTimer::singleShot(0, [&] {
