@@ -8,6 +8,7 @@
 #    registry key or settings file left behind. A picture of the window goes to
 #    build/windows/window.png (docs/windows.png is made from it);
 # 3. the MSI and the portable ZIP made from the folder (scripts/check-windows-delivery.sh).
+# KAVALUN_SKIP_WINE_TESTS=1 leaves out step 1, for work on the later steps.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
