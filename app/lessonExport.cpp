@@ -310,6 +310,8 @@ void LessonExport::showMenu(const QPoint& globalPos) {
     // the saves, whose places the keyboard already knows.
     menu.addSeparator();
     QMenu* experiments = menu.addMenu(czech("Pokusy z návodu"));
+    // A submenu's title is not its accessible name: a screen reader would open it unnamed.
+    experiments->setAccessibleName(experiments->title());
     for (const LessonExperiment& experiment : lessonExperiments()) {
         const LessonSetup setup = experiment.setup;
         connect(experiments->addAction(czech(experiment.name)), &QAction::triggered, this,
@@ -323,6 +325,7 @@ void LessonExport::showMenu(const QPoint& globalPos) {
     connect(expected, &QAction::toggled, this,
             [this](bool on) { ExpectedOverlay::of(*FWindow, true)->setShown(on); });
     QMenu* sizes = menu.addMenu(czech("Velikost pro projektor"));
+    sizes->setAccessibleName(sizes->title());
     auto* sizeGroup = new QActionGroup(sizes);
     for (const int percent : projectorSizes) {
         QAction* size = sizes->addAction(QString::number(percent) + czech(" %"));

@@ -189,6 +189,71 @@ def check(program):
     if value(counter) != final or after.count(final) != 1 or len(after) > 2:
         fail("after the run the count reads %s, announced as %s" % (value(counter), after))
 
+    # The window's menu from the keyboard, read as a screen reader reads it: a popup announces
+    # itself as it shows, and each entry as the keys reach it.
+    popups, reached = [], []
+
+    def shown(event):
+        if event.detail1 and event.source.getRoleName() == "popup menu":
+            popups.append(event.source)
+    pyatspi.Registry.registerEventListener(shown, "object:state-changed:showing")
+    pyatspi.Registry.registerEventListener(
+        lambda event: event.detail1 and reached.append(event.source.name),
+        "object:state-changed:focused")
+
+    def press(key):
+        subprocess.run(["xdotool", "key", key], check=True)
+
+    def move_to(entry, key="Down"):
+        passed = []
+        while reached[-1:] != [entry]:
+            count = len(reached)
+            press(key)
+            passed.append(wait_for(lambda: reached[count:] and reached[-1], "the keys to move"))
+            if passed.count(passed[-1]) > 1:
+                fail("no %r; the keys reached %s" % (entry, passed))
+
+    def popup(key, name):
+        del popups[:]
+        press(key)
+        menu = wait_for(lambda: popups and popups[-1], "the menu %r" % name)
+        if menu.name != name:
+            fail("the menu %r reads %r, the focus was on %s" % (name, menu.name, reached[-3:]))
+        return {node.name: node for node in menu if node.getRoleName() != "separator"}
+
+    # Qt reports a checked entry as checked, but not that an entry can be checked.
+    def overlay_on():
+        entry = popup("shift+F10", "Data a obrázky").get("Zobrazit očekávané rozdělení")
+        if entry is None:
+            fail("the menu has no entry for the expected pattern")
+        return entry.getState().contains(pyatspi.STATE_CHECKED)
+
+    # No window manager gives the window the keyboard: as a click on it would.
+    subprocess.run(["xdotool", "search", "--name", "^Ohyb na Kavalun$", "windowfocus", "--sync"],
+                   check=True)
+    wait_for(lambda: reached, "the focus in the window")  # before the keys move it
+    move_to("Start!", "Tab")  # in an edit field the keys open the field's own menu
+    if overlay_on():
+        fail("the expected pattern is on at start")
+    move_to("Pokusy z návodu")
+    experiments = popup("Right", "Pokusy z návodu")
+    guide = ["Elektron ve výchozím nastavení", "Těžší částice při stejné rychlosti",
+             "Užší štěrbina", "Víc maxim", "Obrazec vzniká postupně"]
+    if list(experiments) != guide:
+        fail("the experiments read %s" % list(experiments))
+    move_to("Užší štěrbina")
+    press("Return")
+    fields = ("Hmotnost částice (elektron = 1)", "Šířka Kavalun [nm]", "Počet maxim",
+              "Rychlost [km/s]")
+    wait_for(lambda: [value(fresh(controls[f])) for f in fields] == ["1", "5", "3", "198"],
+             "the narrower slit's values in the fields")
+    overlay_on()
+    move_to("Zobrazit očekávané rozdělení")
+    press("Return")
+    if not overlay_on():
+        fail("the expected pattern does not read as on once chosen")
+    press("Escape")
+
 
 if __name__ == "__main__":
     main()
