@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes every picture of the teacher's guides (docs/navod.md, docs/guide.md): drives the real
-# program on a virtual display (Xvfb, xdotool) as a teacher would, saves one histogram as CSV
-# through the window's context menu and plots it against the single-slit formula, and saves
+# program on a virtual display (Xvfb, xdotool) as a teacher would, the guide's experiments
+# chosen from the window's menu and the expected line turned on there, saves one histogram as
+# CSV through the same menu and plots it against the single-slit formula, and saves
 # the same histogram as a workbook, whose chart LibreOffice Calc draws (scripts/calc-check.py).
 # Usage: scripts/guide-pictures.sh [FOLDER]   (default docs/navod: its *.png and priklad.csv)
 set -euo pipefail
@@ -33,14 +34,11 @@ unset QT_QPA_PLATFORMTHEME
 
 # Places on the window, in client pixels (the window's stored layout).
 start_xy=(413 116)
-auto_xy=(199 40)
 mass_xy=(297 64)
-slit_xy=(297 92)
-maxima_xy=(297 119)
-speed_xy=(297 151)
 faster_xy=(241 172) # upper-left triangle of the pace button
 zoom_xy=(353 210)   # the slider's handle at position 100
 background_xy=(300 520)
+aside_xy=(150 600) # a place whose menu covers neither the counter nor the histogram
 centre_row=369 # half the outer height; a bare X server draws no frame
 
 start_program() {
@@ -72,8 +70,6 @@ set_field() { # x y text
     sleep 0.2
 }
 
-manual_speed() { click "${auto_xy[@]}"; }
-
 pace_zero() { # five steps down from the starting 5 ms
     xdotool mousemove --window "$win" "${faster_xy[@]}" click --repeat 5 --delay 200 1
     sleep 0.3
@@ -88,11 +84,37 @@ zoom_divisor() { # d: the slider d steps left of 100 divides every bar by d
 
 start_stop() { click "${start_xy[@]}"; }
 
+menu_keys() { # keys...: opens the window's menu on the background and presses them there
+    xdotool mousemove --window "$win" "${background_xy[@]}" click 3
+    sleep 0.7
+    xdotool key --delay 150 "$@"
+    sleep 0.3
+}
+
+# The menu's entries in order, the separators skipped by the keys.
+experiments_keys=(Down Down Down Down Down Right) # opens "Pokusy z návodu" at its first entry
+expected_keys=(Down Down Down Down Down Down Down Return) # "Zobrazit očekávané rozdělení"
+
+experiment_from_menu() { # n: the guide's n-th experiment
+    local downs=()
+    for ((i = 1; i < $1; i++)); do downs+=(Down); done
+    menu_keys "${experiments_keys[@]}" "${downs[@]}" Return
+}
+
 shot() { # file: the window as it is now, pointer out of the way
     xdotool mousemove --window "$win" 1015 730
     sleep 0.2
     import -window "$win" "$tmp/shot.png"
     convert "$tmp/shot.png" -strip "$1"
+}
+
+# While the window's menu is open the run waits, so that a fast run's counter is caught whole.
+held_shot() { # file [keys for the menu then, instead of closing it]
+    xdotool mousemove --window "$win" "${aside_xy[@]}" click 3
+    sleep 0.7
+    shot "$1"
+    shift
+    xdotool key --delay 150 "${@:-Escape}"
 }
 
 # Length in pixels of the longest bar: the centre row holds bin 0, the most frequent.
@@ -133,11 +155,12 @@ experiment() { # file seconds setup
     fi
     shot "$out/$file"
 }
-defaults() { :; }
-heavier() { manual_speed; set_field "${speed_xy[@]}" 198; set_field "${mass_xy[@]}" 2; }
-proton() { manual_speed; set_field "${speed_xy[@]}" 198; set_field "${mass_xy[@]}" 1836; }
-narrower() { manual_speed; set_field "${speed_xy[@]}" 198; set_field "${slit_xy[@]}" 5; }
-more_maxima() { set_field "${maxima_xy[@]}" 5; }
+# As the guide has the teacher do it: from the menu, the proton typed over the heavier particle.
+defaults() { experiment_from_menu 1; }
+heavier() { experiment_from_menu 2; }
+proton() { experiment_from_menu 2; set_field "${mass_xy[@]}" 1836; }
+narrower() { experiment_from_menu 3; }
+more_maxima() { experiment_from_menu 4; }
 experiment pokus1-elektron.png 20 defaults
 experiment pokus2-tezsi.png 20 heavier
 experiment pokus2-proton.png -5 proton
@@ -157,6 +180,8 @@ shot "$tmp/few.png"
 sleep 5.4
 shot "$tmp/thousand.png"
 start_stop
+menu_keys "${expected_keys[@]}" # the same counts beside the expected line
+shot "$tmp/thousand-line.png"
 # The pace-0 rate depends on the machine: measure it at the smallest scale, pick the scale that
 # takes the longest bar to about 420 pixels in some 20 s, and run until it gets there.
 start_program
@@ -174,11 +199,15 @@ start_program
 pace_zero
 zoom_divisor "$divisor"
 start_stop
-for _ in $(seq 90); do
-    sleep 1
+for _ in $(seq 360); do
+    sleep 0.25
     shot "$tmp/long.png"
     [ "$(centre_bar "$tmp/long.png")" -ge 400 ] && break
 done
+# Then the expected line beside the same bars, before "Stop!" puts the zoom back to 100 and
+# wipes them.
+held_shot "$tmp/long.png" "${expected_keys[@]}"
+held_shot "$tmp/long-line.png"
 panel "$tmp/few.png" "$tmp/p1.png"
 panel "$tmp/thousand.png" "$tmp/p2.png"
 panel "$tmp/long.png" "$tmp/p3.png"
@@ -186,19 +215,25 @@ convert "$tmp/p1.png" "$tmp/p2.png" "$tmp/p3.png" -bordercolor white -border 6 +
     -strip "$out/pokus5-vyvoj.png"
 echo "Long run: scale $divisor (probe bar $probe px)"
 
-# 4. The same long run's histogram saved through the context menu, and plotted.
+panel "$tmp/thousand-line.png" "$tmp/p4.png"
+panel "$tmp/long-line.png" "$tmp/p5.png"
+convert "$tmp/p4.png" "$tmp/p5.png" -bordercolor white -border 6 +append \
+    -strip "$out/pokus5-ocekavane.png"
+
+# 4. The menu with the guide's experiments, and the same long run's histogram saved through
+# the menu, and plotted.
 start_stop # "Stop!" keeps the counts
 sleep 0.5
-xdotool mousemove --window "$win" "${background_xy[@]}" click 3
-sleep 0.7
+menu_keys "${experiments_keys[@]}"
 import -window root "$tmp/menu.png"
+xdotool key --delay 300 Escape Escape # the second once the first has closed the submenu
 wx=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1/p')
 wy=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\2/p')
-convert "$tmp/menu.png" -crop "260x122+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
+convert "$tmp/menu.png" -crop "560x250+$((wx + background_xy[0] - 20))+$((wy + background_xy[1] - 20))" \
     +repage -strip "$out/nabidka.png"
 # Types the file's name into the save dialog that the menu's item opened, and waits for the file.
 save_as() { # file, what it is
-    sleep 1.5
+    sleep 1.2
     xdotool key ctrl+a
     xdotool type --delay 20 "$1"
     xdotool key Return
@@ -210,11 +245,9 @@ save_as() { # file, what it is
 }
 csv=$(realpath -m "$out/priklad.csv")
 rm -f "$csv"
-xdotool key Down Return # the first item saves the histogram
+menu_keys Down Return # the first item saves the histogram
 save_as "$csv" CSV
-xdotool mousemove --window "$win" "${background_xy[@]}" click 3
-sleep 0.7
-xdotool key Down Down Return # the second item saves the workbook
+menu_keys Down Down Return # the second item saves the workbook
 save_as "$tmp/priklad.xlsx" workbook
 stop_program
 /usr/bin/python3 scripts/guide-plot.py "$csv" "$out/graf.png"
