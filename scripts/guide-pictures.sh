@@ -84,9 +84,13 @@ zoom_divisor() { # d: the slider d steps left of 100 divides every bar by d
 
 start_stop() { click "${start_xy[@]}"; }
 
-menu_keys() { # keys...: opens the window's menu on the background and presses them there
-    xdotool mousemove --window "$win" "${background_xy[@]}" click 3
+open_menu() { # x y: the window's menu, opened by a right click there
+    xdotool mousemove --window "$win" "$1" "$2" click 3
     sleep 0.7
+}
+
+menu_keys() { # keys...: opens the window's menu on the background and presses them there
+    open_menu "${background_xy[@]}"
     xdotool key --delay 150 "$@"
     sleep 0.3
 }
@@ -110,8 +114,7 @@ shot() { # file: the window as it is now, pointer out of the way
 
 # While the window's menu is open the run waits, so that a fast run's counter is caught whole.
 held_shot() { # file [keys for the menu then, instead of closing it]
-    xdotool mousemove --window "$win" "${aside_xy[@]}" click 3
-    sleep 0.7
+    open_menu "${aside_xy[@]}"
     shot "$1"
     shift
     xdotool key --delay 150 "${@:-Escape}"
@@ -224,6 +227,7 @@ convert "$tmp/p4.png" "$tmp/p5.png" -bordercolor white -border 6 +append \
 # the menu, and plotted.
 start_stop # "Stop!" keeps the counts
 sleep 0.5
+menu_keys "${expected_keys[@]}" # the line off again: at the zoom Stop! left it runs off the window
 menu_keys "${experiments_keys[@]}"
 import -window root "$tmp/menu.png"
 xdotool key --delay 300 Escape Escape # the second once the first has closed the submenu
